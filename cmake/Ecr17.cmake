@@ -1,0 +1,35 @@
+# Build helpers shared by every subsystem.
+
+# Warnings for the project's own targets; CI turns them into errors.
+function(ecr17_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(DEFINED ENV{CI})
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+function(ecr17_apply_sanitizers)
+  if(ECR17_SANITIZE)
+    string(REPLACE ";" "," list "${ECR17_SANITIZE}")
+    add_compile_options(-fsanitize=${list} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${list})
+  endif()
+endfunction()
+
+# A library of the project: ecr17_library(name SOURCES...)
+function(ecr17_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:include/ecr17>)
+  ecr17_warnings(${name})
+endfunction()
+
+# One GoogleTest executable registered with CTest: ecr17_test(name SOURCES... LIBS ...)
+function(ecr17_test name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  ecr17_warnings(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()
