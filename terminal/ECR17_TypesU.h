@@ -1,0 +1,15 @@
+// Types shared by the terminal client and its callers.
+#pragma once
+
+#include <cstdint>
+
+// Amount in ten-thousandths of the currency unit (1.00 is 10000).
+using Currency = std::int64_t;
+
+// 0: no receipt is collected after a payment; 1 and 2: the receipt is collected.
+using TPrintMode = std::uint8_t;
+
+// Plain procedures, so that code without objects can drive the client. The
+// text is zero-terminated UTF-16 and valid only during the call.
+using TProgressCallback = void (*)(const char16_t* Ares);
+using TPayCallback = void (*)(const char16_t* Ares, bool Atimeout);

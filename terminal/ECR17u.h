@@ -1,0 +1,51 @@
+// TECR: the terminal client. One object drives one card-payment terminal over
+// TCP with the ECR17 protocol.
+//
+// Every operation runs on the caller's thread and opens the connection on
+// demand; synchronous exchanges close it again before they return. Results
+// come back as one text: a JSON object of string members, or labelled lines
+// when JSONOut() is false. Failures of the terminal to answer are false
+// results and time-out flags; transport errors are exceptions (std::exception)
+// whose what() is the message.
+#pragma once
+
+#include "ECR17_TypesU.h"
+
+#include <cstdint>
+#include <string>
+
+class TECR {
+public:
+    TECR();
+    ~TECR();
+    TECR(const TECR&) = delete;
+    TECR& operator=(const TECR&) = delete;
+
+    bool pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ares, bool& Atimeout);
+    bool payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback Acallback);
+    bool payAsyncPolling(std::u16string& Ares, bool& Atimeout);
+    bool status(std::u16string& Ares);
+    bool amountValidate(Currency Aamount);
+    bool closeSession();
+    // The process-wide diagnostic log; no client is needed.
+    static bool logEnable(const std::u16string& AlogFile);
+    static void logDisable();
+    std::u16string getProgress();
+    void setProgressCallback(TProgressCallback Acallback);
+    void setPrintMode(TPrintMode AprintMode);
+    bool reprint(bool AserviceTicket);
+    bool setReceiptColumns(std::uint16_t Acols);
+    std::u16string formatReceipt(const std::u16string& Areceipt);
+
+    std::u16string host() const;
+    void setHost(const std::u16string& Avalue);
+    std::int32_t port() const;
+    void setPort(std::int32_t Avalue);
+    std::int32_t timeout() const;
+    void setTimeout(std::int32_t Avalue);
+    bool JSONOut() const;
+    void setJSONOut(bool Avalue);
+
+private:
+    // Filled in by the link and the operations.
+};
