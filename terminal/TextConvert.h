@@ -1,0 +1,11 @@
+// Conversions between the client's UTF-16 texts and UTF-8 at the edges
+// (exception messages, file names, the command line).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Malformed sequences become U+FFFD.
+std::u16string utf8ToText(std::string_view Autf8);
+// Unpaired surrogates become U+FFFD.
+std::string textToUtf8(std::u16string_view Atext);
