@@ -87,6 +87,7 @@ protected:
 
 private:
     friend class TLogFileDestination;
+    friend class TLogToolTraceAccess;
     std::unique_ptr<TLogToolDestination> FDestination;
 };
 

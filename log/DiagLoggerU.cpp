@@ -1,0 +1,122 @@
+#include "DiagLoggerU.h"
+
+#include "LoggerU.h"
+
+#include <atomic>
+#include <stdexcept>
+
+namespace {
+
+// Written by the thread that enables the log, read by every logging thread.
+std::atomic<bool> GHexControlChars{false};
+
+constexpr char16_t pathDelimiter = u'/';
+
+// Index just past the directory part: after the last path delimiter, or 0.
+std::size_t nameStart(std::u16string_view AFileName)
+{
+    const std::size_t slash = AFileName.rfind(pathDelimiter);
+    return slash == std::u16string_view::npos ? 0 : slash + 1;
+}
+
+void appendEscaped(std::u16string& AOut, std::u16string_view AMsg)
+{
+    static constexpr char16_t hex[] = u"0123456789ABCDEF";
+    for (char16_t c : AMsg) {
+        if (c < 0x20) {
+            AOut += u'$';
+            AOut += hex[c >> 4];
+            AOut += hex[c & 0xF];
+        } else {
+            AOut += c;
+        }
+    }
+}
+
+} // namespace
+
+std::u16string dlogChangeExt(std::u16string_view AFileName)
+{
+    const std::size_t start = nameStart(AFileName);
+    const std::size_t dot = AFileName.rfind(u'.');
+    const std::size_t end = (dot != std::u16string_view::npos && dot >= start) ? dot : AFileName.size();
+    return std::u16string(AFileName.substr(0, end)) + u".dlog";
+}
+
+bool dlogActive() noexcept
+{
+    const TLogToolDestination* destination = Logger().Destination();
+    return destination && destination->LogFile.Active();
+}
+
+void dlogEnable(const std::u16string& AFileName)
+{
+    TLogToolLogger& logger = Logger();
+    if (dlogActive()) {
+        if (dlogChangeExt(AFileName) == dlogFileName())
+            return;
+    } else if (!logger.Installed()) {
+        throw std::runtime_error("Log tool not installed");
+    }
+    if (AFileName.empty())
+        return;
+    try {
+        if (!logger.Destination())
+            logger.setDestination(std::make_unique<TLogToolDestination>());
+        TLogFileDestination& file = logger.Destination()->LogFile;
+        const std::size_t start = nameStart(AFileName);
+        file.setFilePath(AFileName.substr(0, start));
+        file.setFileName(dlogChangeExt(std::u16string_view(AFileName).substr(start)));
+        file.setActive(true);
+        dlogMsg(dlogSeparator, lvInfo);
+        dlogMsg(u"Log Enabled", lvInfo);
+    } catch (...) {
+        // Whether the file is on is read afterwards with dlogActive.
+    }
+}
+
+void dlogDisable() noexcept
+{
+    try {
+        TLogToolLogger& logger = Logger();
+        if (TLogToolDestination* destination = logger.Destination())
+            destination->LogFile.setActive(false);
+        logger.CloseDispatcher();
+    } catch (...) {
+    }
+}
+
+void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel, std::u16string& Awritten)
+{
+    TLogToolLogger& logger = Logger();
+    if (Amsg == dlogSeparator) {
+        logger.AddSeparator();
+        return;
+    }
+    if (GHexControlChars.load(std::memory_order_relaxed))
+        appendEscaped(Awritten, Amsg);
+    else
+        Awritten += Amsg;
+    switch (Alevel) {
+    case lvWarning: logger.SendWarning(Awritten); break;
+    case lvError: logger.SendError(Awritten); break;
+    default: logger.Send(Awritten); break;
+    }
+}
+
+void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel)
+{
+    std::u16string written;
+    dlogMsg(Amsg, Alevel, written);
+}
+
+void dlogSetHexControlChars(bool Aflag) noexcept
+{
+    GHexControlChars.store(Aflag, std::memory_order_relaxed);
+}
+
+std::u16string dlogFileName()
+{
+    const TLogToolDestination* destination = Logger().Destination();
+    return destination ? destination->LogFile.FullName() : std::u16string();
+}

@@ -1,0 +1,207 @@
+#include "LogDispatcher.h"
+
+#include "LogRecordFormat.h"
+
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace {
+
+int currentTid() noexcept
+{
+    thread_local const int tid = static_cast<int>(::syscall(SYS_gettid));
+    return tid;
+}
+
+std::int64_t nowNs() noexcept
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// Writes all of AData, retrying short writes; a failing file loses the batch
+// rather than stopping the Dispatcher.
+void writeAll(int AFd, const std::string& AData) noexcept
+{
+    const char* p = AData.data();
+    std::size_t left = AData.size();
+    while (left > 0) {
+        const ssize_t n = ::write(AFd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        p += n;
+        left -= std::size_t(n);
+    }
+}
+
+} // namespace
+
+TDispatcherLogger::TDispatcherLogger() = default;
+
+TDispatcherLogger::~TDispatcherLogger()
+{
+    CloseDispatcher();
+}
+
+void TDispatcherLogger::Write(TLogRecordKind AKind, std::u16string_view AText) noexcept
+{
+    try {
+        TRecord record{nowNs(), currentTid(), AKind, std::u16string(AText), -1, false};
+        push(std::move(record));
+    } catch (...) {
+        // A record that cannot be delivered is dropped; logging never raises.
+    }
+}
+
+void TDispatcherLogger::push(TRecord&& ARecord)
+{
+    std::unique_lock lock(FMutex);
+    if (!ARecord.closeFile) {
+        if (FFile < 0)
+            return; // no active log file: the record goes nowhere
+        ARecord.fd = FFile;
+    }
+    FHasRoom.wait(lock, [this] { return FQueue.size() < queueCapacity; });
+    FQueue.push_back(std::move(ARecord));
+    ++FQueued;
+    if (FConsumerWaiting)
+        FHasWork.notify_one();
+}
+
+bool TDispatcherLogger::OpenLogFile(const std::u16string& AFullName)
+{
+    const std::string path = logTextToUtf8(AFullName);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    CloseLogFile();
+    {
+        std::lock_guard lock(FMutex);
+        FFile = fd;
+    }
+    startDispatcher();
+    return true;
+}
+
+void TDispatcherLogger::CloseLogFile() noexcept
+{
+    int fd;
+    {
+        std::lock_guard lock(FMutex);
+        fd = FFile;
+        FFile = -1;
+    }
+    if (fd < 0)
+        return;
+    try {
+        push(TRecord{0, 0, TLogRecordKind::Info, {}, fd, true});
+    } catch (...) {
+        ::close(fd);
+    }
+}
+
+void TDispatcherLogger::startDispatcher()
+{
+    std::lock_guard lock(FMutex);
+    if (FDispatcher.joinable())
+        return;
+    FStop = false;
+    FDispatcher = std::thread([this] { run(); });
+}
+
+void TDispatcherLogger::CloseDispatcher() noexcept
+{
+    CloseLogFile();
+    markLogFileClosed();
+    std::thread dispatcher;
+    {
+        std::lock_guard lock(FMutex);
+        FStop = true;
+        dispatcher = std::move(FDispatcher);
+        FHasWork.notify_one();
+    }
+    if (dispatcher.joinable())
+        dispatcher.join();
+}
+
+void TDispatcherLogger::Flush() noexcept
+{
+    std::unique_lock lock(FMutex);
+    const std::uint64_t target = FQueued;
+    FDrained.wait(lock, [&] { return FWritten >= target || !FDispatcher.joinable(); });
+}
+
+void TDispatcherLogger::run()
+{
+    std::vector<TRecord> batch;
+    std::string out;
+    for (;;) {
+        {
+            std::unique_lock lock(FMutex);
+            FConsumerWaiting = true;
+            FHasWork.wait(lock, [this] { return !FQueue.empty() || FStop; });
+            FConsumerWaiting = false;
+            if (FQueue.empty())
+                return; // stopping, and everything is written
+            batch.swap(FQueue);
+            FHasRoom.notify_all();
+        }
+        writeBatch(batch, out);
+        {
+            std::lock_guard lock(FMutex);
+            FWritten += batch.size();
+        }
+        FDrained.notify_all();
+        batch.clear();
+    }
+}
+
+void TDispatcherLogger::writeBatch(std::vector<TRecord>& ABatch, std::string& AOut)
+{
+    static const int pid = ::getpid();
+    int fd = -1;
+    auto flush = [&] {
+        if (fd >= 0 && !AOut.empty())
+            writeAll(fd, AOut);
+        AOut.clear();
+    };
+    for (TRecord& record : ABatch) {
+        if (record.fd != fd) {
+            flush();
+            fd = record.fd;
+        }
+        if (record.closeFile) {
+            flush();
+            ::close(fd);
+            fd = -1;
+            continue;
+        }
+        appendLogRecordJson(AOut, record.timeNs, pid, record.tid, record.kind, record.text);
+    }
+    flush();
+}
+
+namespace {
+
+// Closes the production Dispatcher when the process ends normally, so that
+// returning from main or calling exit loses no record. The tool itself is
+// never destroyed: code running later in the exit sequence may still log.
+struct TProductionLogger {
+    TDispatcherLogger* tool = new TDispatcherLogger;
+    ~TProductionLogger() { tool->CloseDispatcher(); }
+};
+
+} // namespace
+
+TLogToolLogger& productionLogger() noexcept
+{
+    static TProductionLogger instance;
+    return *instance.tool;
+}

@@ -1,0 +1,195 @@
+// The production tool: records appended to a real log file as JSON Lines.
+#include "DiagLoggerU.h"
+#include "LogDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> readLines(const fs::path& APath)
+{
+    std::ifstream in(APath);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The value of a string member in one of our records (no escapes expected).
+std::string member(const std::string& ALine, const std::string& AName)
+{
+    const std::string key = "\"" + AName + "\":\"";
+    const auto start = ALine.find(key);
+    if (start == std::string::npos)
+        return "<missing>";
+    const auto from = start + key.size();
+    return ALine.substr(from, ALine.find('"', from) - from);
+}
+
+// Checks every line with Python's strict JSON reader; returns the number of
+// lines it read, or -1 when one was refused.
+int strictJsonLines(const fs::path& APath)
+{
+    const std::string cmd = "python3 -c 'import json,sys\nn=0\nfor l in open(sys.argv[1],encoding=\"utf-8\"):\n"
+                            " r=json.loads(l); assert set(r)=={\"time\",\"pid\",\"tid\",\"kind\",\"text\"}; n+=1\n"
+                            "print(n)' " +
+                            APath.string();
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return -1;
+    int n = -1;
+    if (std::fscanf(p, "%d", &n) != 1)
+        n = -1;
+    return ::pclose(p) == 0 ? n : -1;
+}
+
+class Dispatcher : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("ecr17-log-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        previous = setLogger(&tool);
+        dlogSetHexControlChars(false);
+    }
+    void TearDown() override
+    {
+        tool.CloseDispatcher();
+        setLogger(previous);
+        fs::remove_all(dir);
+    }
+    std::u16string logName(const std::string& AName) const
+    {
+        const std::string s = (dir / AName).string();
+        return std::u16string(s.begin(), s.end());
+    }
+
+    fs::path dir;
+    TDispatcherLogger tool;
+    TLogToolLogger* previous = nullptr;
+};
+
+TEST_F(Dispatcher, WritesEveryKindAsOneJsonLine)
+{
+    dlogEnable(logName("test.log"));
+    ASSERT_TRUE(dlogActive());
+    dlogMsg(u"plain", lvNotice);
+    dlogMsg(u"quote \" back \\ tab \t nul " + std::u16string(1, u'\0') + u" euro \u20AC", lvWarning);
+    dlogMsg(u"lone \xD800 surrogate \U0001F600", lvError);
+    { auto trace = Logger().TraceMethod(u"Send", true, false); }
+    tool.CloseDispatcher();
+
+    const auto lines = readLines(dir / "test.dlog");
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(strictJsonLines(dir / "test.dlog"), 7);
+    const std::vector<std::string> kinds{"separator", "info", "info", "warning", "error", "enter", "exit"};
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        EXPECT_EQ(member(lines[i], "kind"), kinds[i]) << lines[i];
+    EXPECT_EQ(member(lines[0], "text"), "");
+    EXPECT_EQ(member(lines[1], "text"), "Log Enabled");
+    EXPECT_NE(lines[3].find(R"("text":"quote \" back \\ tab \u0009 nul \u0000 euro €"})"), std::string::npos)
+        << lines[3];
+    EXPECT_NE(lines[4].find("lone \xEF\xBF\xBD surrogate \xF0\x9F\x98\x80"), std::string::npos) << lines[4];
+    EXPECT_EQ(member(lines[5], "text"), "Send");
+    EXPECT_EQ(member(lines[6], "text"), "Send");
+    const std::string time = member(lines[0], "time");
+    ASSERT_EQ(time.size(), 27u) << time;
+    EXPECT_EQ(time[10], 'T');
+    EXPECT_EQ(time[19], '.');
+    EXPECT_EQ(time.back(), 'Z');
+    EXPECT_NE(lines[0].find("\"pid\":" + std::to_string(::getpid()) + ","), std::string::npos);
+}
+
+TEST_F(Dispatcher, MissingDirectoryLeavesTheLogOff)
+{
+    EXPECT_NO_THROW(dlogEnable(logName("no/such/dir/test.log")));
+    EXPECT_FALSE(dlogActive());
+    dlogMsg(u"goes nowhere", lvInfo);
+}
+
+TEST_F(Dispatcher, RecordsAfterCloseGoNowhereUntilEnabledAgain)
+{
+    dlogEnable(logName("a.log"));
+    dlogMsg(u"one", lvInfo);
+    tool.CloseDispatcher();
+    EXPECT_FALSE(dlogActive());
+    dlogMsg(u"lost", lvInfo);
+    dlogEnable(logName("a.log"));
+    dlogMsg(u"two", lvInfo);
+    dlogDisable();
+
+    std::vector<std::string> texts;
+    for (const auto& line : readLines(dir / "a.dlog"))
+        texts.push_back(member(line, "text"));
+    EXPECT_EQ(texts, (std::vector<std::string>{"", "Log Enabled", "one", "", "Log Enabled", "two"}));
+}
+
+TEST_F(Dispatcher, SwitchingFilesKeepsEachRecordInItsOwnFile)
+{
+    dlogEnable(logName("first.log"));
+    dlogMsg(u"in first", lvInfo);
+    dlogEnable(logName("second.log"));
+    dlogMsg(u"in second", lvInfo);
+    dlogDisable();
+    EXPECT_EQ(member(readLines(dir / "first.dlog").back(), "text"), "in first");
+    EXPECT_EQ(member(readLines(dir / "second.dlog").back(), "text"), "in second");
+}
+
+TEST_F(Dispatcher, KeepsEveryRecordOfConcurrentThreadsInOrder)
+{
+    constexpr int perThread = 100000; // more than the queue holds, so writers must wait
+    dlogEnable(logName("threads.log"));
+    auto writer = [](char16_t Aname) {
+        for (int i = 0; i < perThread; ++i) {
+            std::u16string text(1, Aname);
+            for (char c : std::to_string(i))
+                text += char16_t(c);
+            dlogMsg(text, lvInfo);
+        }
+    };
+    std::thread a(writer, u'a'), b(writer, u'b');
+    a.join();
+    b.join();
+    dlogDisable();
+
+    int next[2] = {0, 0};
+    int bad = 0;
+    for (const auto& line : readLines(dir / "threads.dlog")) {
+        const std::string text = member(line, "text");
+        if (text.empty() || (text[0] != 'a' && text[0] != 'b'))
+            continue;
+        int& expected = next[text[0] - 'a'];
+        if (std::stoi(text.substr(1)) != expected)
+            ++bad;
+        ++expected;
+    }
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(next[0], perThread);
+    EXPECT_EQ(next[1], perThread);
+}
+
+TEST_F(Dispatcher, FlushMakesRecordsVisibleWhileTheFileStaysOpen)
+{
+    dlogEnable(logName("flush.log"));
+    dlogMsg(u"visible", lvInfo);
+    tool.Flush();
+    EXPECT_EQ(member(readLines(dir / "flush.dlog").back(), "text"), "visible");
+}
+
+} // namespace
