@@ -10,13 +10,20 @@
 #pragma once
 
 #include "ECR17_TypesU.h"
+#include "LinkConstants.h"
+#include "LinkSession.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TECR {
 public:
     TECR();
+    // The same with the link's poll length and clock replaced, and optionally
+    // the connection object (a TTcpConnection when none is given).
+    explicit TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient = nullptr);
     ~TECR();
     TECR(const TECR&) = delete;
     TECR& operator=(const TECR&) = delete;
@@ -47,5 +54,24 @@ public:
     void setJSONOut(bool Avalue);
 
 private:
-    // Filled in by the link and the operations.
+    void checkPayRunning();
+    bool sendPrintMode();
+    bool paymentAwait(std::u16string& Ares, bool& Atimeout);
+    // The receipt blocks after an outcome; empty when none came.
+    std::u16string collectReceipt(bool& Atimeout);
+    // Closes the exchange's connection when it is still open.
+    void closeConnection();
+
+    // The connection (FtcpClient), the receive buffer and the progress text.
+    TLinkSession FLink;
+    // Settings are read by an asynchronous payment's worker while the owner
+    // may write them.
+    std::atomic<std::int32_t> Ftimeout{60};
+    std::atomic<bool> FpayAsyncRunning{false};
+    std::atomic<bool> FpayAsyncCompleted{false};
+    std::u16string FpayAsyncRes;
+    bool FpayAsyncTimeout = false;
+    std::atomic<bool> FJSONout{true};
+    std::atomic<TPrintMode> FprintMode{0};
+    std::atomic<std::uint16_t> FreceiptCols{24};
 };

@@ -91,3 +91,14 @@ std::string textToUtf8(std::u16string_view Atext)
     }
     return out;
 }
+
+std::u16string intToText(long long Avalue)
+{
+    const std::string digits = std::to_string(Avalue);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string boolText(bool Avalue)
+{
+    return Avalue ? u"True" : u"False";
+}

@@ -1,0 +1,144 @@
+// TECR: construction, settings, the log switches and progress reporting. The
+// exchanges with the terminal live in EcrStatus.cpp, EcrPayment.cpp and
+// EcrService.cpp.
+#include "ECR17u.h"
+
+#include "DiagLoggerU.h"
+#include "LogException.h"
+#include "LoggerU.h"
+#include "TcpConnection.h"
+#include "TextConvert.h"
+
+#include <algorithm>
+
+namespace {
+
+inline constexpr std::int32_t minTimeout = 5;
+inline constexpr std::int32_t maxTimeout = 120;
+inline constexpr std::uint16_t minReceiptCols = 12;
+inline constexpr std::uint16_t maxReceiptCols = 64;
+
+std::unique_ptr<TTcpTransport> orNewConnection(std::unique_ptr<TTcpTransport> AtcpClient)
+{
+    return AtcpClient ? std::move(AtcpClient) : std::make_unique<TTcpConnection>();
+}
+
+} // namespace
+
+TECR::TECR() : TECR(TLinkTiming{}) {}
+
+TECR::TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient)
+    : FLink(nullptr, std::move(Atiming))
+{
+    dlogMsg(dlogSeparator, lvInfo);
+    const TMethodTrace trace = Logger().TraceMethod(u"Create");
+    withLogException([&] {
+        FLink.setConnection(orNewConnection(std::move(AtcpClient)));
+        FLink.tcpClient().setOnConnected([] { dlogMsg(u"TCP client connected", lvNotice); });
+        FLink.tcpClient().setOnDisconnected([] { dlogMsg(u"TCP client disconnected", lvNotice); });
+        dlogMsg(u"ECR object Created", lvInfo);
+    });
+}
+
+TECR::~TECR()
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"Destroy");
+    // A destructor cannot pass an error on: it is logged and stops here.
+    try {
+        withLogException([&] {
+            FLink.releaseConnection();
+            dlogMsg(u"ECR object destroyed", lvInfo);
+        });
+    } catch (...) {
+    }
+}
+
+std::u16string TECR::host() const
+{
+    return FLink.tcpClient().Host();
+}
+
+void TECR::setHost(const std::u16string& Avalue)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"SetHost");
+    withLogException([&] {
+        FLink.tcpClient().setHost(Avalue);
+        dlogMsg(u"Host setted: " + FLink.tcpClient().Host(), lvConfig);
+    });
+}
+
+std::int32_t TECR::port() const
+{
+    return FLink.tcpClient().Port();
+}
+
+void TECR::setPort(std::int32_t Avalue)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"SetPort");
+    withLogException([&] {
+        // The connection keeps a 16-bit port: only the low 16 bits survive.
+        FLink.tcpClient().setPort(static_cast<std::uint16_t>(Avalue));
+        dlogMsg(u"Port setted: " + intToText(FLink.tcpClient().Port()), lvConfig);
+    });
+}
+
+std::int32_t TECR::timeout() const
+{
+    return Ftimeout.load();
+}
+
+void TECR::setTimeout(std::int32_t Avalue)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"SetTimeOut");
+    withLogException([&] {
+        Ftimeout = std::clamp(Avalue, minTimeout, maxTimeout);
+        dlogMsg(u"Timeout setted: " + intToText(Ftimeout.load()), lvConfig);
+    });
+}
+
+bool TECR::JSONOut() const
+{
+    return FJSONout.load();
+}
+
+void TECR::setJSONOut(bool Avalue)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"SetJSONout");
+    withLogException([&] {
+        FJSONout = Avalue;
+        dlogMsg(u"JSONout setted: " + boolText(Avalue), lvConfig);
+    });
+}
+
+bool TECR::setReceiptColumns(std::uint16_t Acols)
+{
+    if (Acols < minReceiptCols || Acols > maxReceiptCols)
+        return false;
+    FreceiptCols = Acols;
+    return true;
+}
+
+bool TECR::logEnable(const std::u16string& AlogFile)
+{
+    return withLogException([&] {
+        dlogEnable(AlogFile);
+        // Frames carry control characters; escaped they stay readable.
+        dlogSetHexControlChars(true);
+        return dlogActive();
+    });
+}
+
+void TECR::logDisable()
+{
+    withLogException([] { dlogDisable(); });
+}
+
+std::u16string TECR::getProgress()
+{
+    return FLink.getProgress();
+}
+
+void TECR::setProgressCallback(TProgressCallback Acallback)
+{
+    FLink.setProgressCallback(Acallback);
+}

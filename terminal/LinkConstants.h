@@ -1,0 +1,42 @@
+// The link's fixed numbers, in one place.
+//
+// They come from the exchange rules of the ECR17 link: a command is answered
+// by the acknowledgement frame within 5 seconds, a command is tried at most 3
+// times, and waits are counted in ticks of one 100 ms poll each. The poll
+// length and the clock are carried in TLinkTiming so that a caller (a test,
+// a benchmark) can shorten the ticks without touching the rules.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// Seconds one attempt waits for the acknowledgement frame.
+inline constexpr int kAckWaitSeconds = 5;
+// Attempts of one Send before it gives up.
+inline constexpr int kSendAttempts = 3;
+// A failed attempt that took longer than this is not retried: the terminal is
+// unreachable and two more tries would keep the cash register waiting.
+inline constexpr std::uint32_t kRetryLimitMs = 15000;
+// One receive tick waits this long for bytes.
+inline constexpr int kPollMs = 100;
+// A time-out of T seconds is 10 x T ticks.
+inline constexpr int kTicksPerSecond = 10;
+// One socket read takes at most this many bytes.
+inline constexpr std::size_t kMaxReadBytes = 32768;
+// Seconds the status request waits for the terminal's answer.
+inline constexpr int kStatusWaitSeconds = 6;
+
+// A 32-bit millisecond counter that wraps; differences are taken unsigned.
+inline std::uint32_t monotonicTicks()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+// How the link measures its waits.
+struct TLinkTiming {
+    int pollMs = kPollMs;
+    std::function<std::uint32_t()> tickCount = monotonicTicks;
+};

@@ -1,0 +1,220 @@
+#include "TcpConnection.h"
+
+#include "LinkConstants.h"
+#include "TextConvert.h"
+#include "TransportErrors.h"
+#include "WireEncoding.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void throwErrno(int Aerrno)
+{
+    throw ESocketError(Aerrno, describeErrno(Aerrno));
+}
+
+// A dotted IPv4 address as it stands, anything else through the resolver.
+in_addr resolveIPv4(const std::string& Ahost)
+{
+    in_addr address{};
+    if (inet_pton(AF_INET, Ahost.c_str(), &address) == 1)
+        return address;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int rc = getaddrinfo(Ahost.c_str(), nullptr, &hints, &found);
+    if (rc != 0 || found == nullptr) {
+        // The resolver's codes are negative on this platform; the message shows
+        // their magnitude.
+        throw ESocketError(rc < 0 ? -rc : rc, "Host not found.");
+    }
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return address;
+}
+
+// A connect interrupted by a signal goes on in the background: wait for it.
+int finishInterruptedConnect(int Asocket)
+{
+    pollfd pfd{Asocket, POLLOUT, 0};
+    while (poll(&pfd, 1, -1) < 0)
+        if (errno != EINTR)
+            return errno;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(Asocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+        return errno;
+    return error;
+}
+
+bool isPeerClose(int Aerrno)
+{
+    return Aerrno == ECONNRESET || Aerrno == ECONNABORTED || Aerrno == EPIPE || Aerrno == ESHUTDOWN
+        || Aerrno == ENOTCONN;
+}
+
+// poll() for input, restarted after a signal with the time that is left.
+bool waitReadable(int Asocket, int AtimeoutMs)
+{
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::milliseconds(AtimeoutMs);
+    int remaining = AtimeoutMs;
+    for (;;) {
+        pollfd pfd{Asocket, POLLIN, 0};
+        const int rc = poll(&pfd, 1, remaining);
+        if (rc >= 0)
+            return rc > 0;
+        if (errno != EINTR)
+            throwErrno(errno);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        remaining = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    }
+}
+
+} // namespace
+
+TTcpConnection::~TTcpConnection()
+{
+    releaseSocket();
+}
+
+void TTcpConnection::releaseSocket() noexcept
+{
+    if (FSocket >= 0)
+        ::close(FSocket);
+    FSocket = -1;
+}
+
+bool TTcpConnection::Connected()
+{
+    if (FState == TState::Open)
+        readAvailable();
+    return FState == TState::Open || (FState == TState::ClosedByPeer && !FInput.empty());
+}
+
+void TTcpConnection::readAvailable()
+{
+    char chunk[kMaxReadBytes];
+    for (;;) {
+        const ssize_t got = ::recv(FSocket, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (got > 0) {
+            FInput.append(chunk, static_cast<size_t>(got));
+            return;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        if (got < 0 && !isPeerClose(errno))
+            throwErrno(errno);
+        releaseSocket();
+        FState = TState::ClosedByPeer;
+        return;
+    }
+}
+
+void TTcpConnection::Connect()
+{
+    if (Connected())
+        throw ETransportError("Already connected.");
+    if (Host().empty())
+        throw ETransportError("A Host is required");
+    if (Port() == 0)
+        throw ETransportError("A Port is required");
+
+    releaseSocket();
+    FState = TState::Closed;
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(Port());
+    peer.sin_addr = resolveIPv4(textToUtf8(Host()));
+
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (s < 0)
+        throwErrno(errno);
+    // Frames are small and every one waits for an answer: never hold one back.
+    const int on = 1;
+    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    int error = 0;
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) < 0)
+        error = errno == EINTR ? finishInterruptedConnect(s) : errno;
+    if (error != 0) {
+        ::close(s);
+        throwErrno(error);
+    }
+    FSocket = s;
+    FInput.clear();
+    FState = TState::Open;
+    fireConnected();
+}
+
+void TTcpConnection::Write(std::u16string_view AText)
+{
+    if (FState == TState::ClosedByPeer)
+        throw EConnClosedGracefully();
+    if (FState != TState::Open)
+        throw ETransportError("Not connected.");
+    const std::string bytes = encodeWire(AText);
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(FSocket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n >= 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        const int error = errno;
+        releaseSocket();
+        FState = TState::Closed;
+        throwErrno(error);
+    }
+}
+
+void TTcpConnection::CheckForDataOnSource(int ATimeoutMs)
+{
+    // Connected() has already moved what was waiting; bytes in the queue are
+    // an answer, so there is nothing to wait for.
+    if (!Connected() || !FInput.empty() || FSocket < 0)
+        return;
+    if (waitReadable(FSocket, ATimeoutMs))
+        readAvailable();
+}
+
+void TTcpConnection::CheckForDisconnect(bool ARaise, bool AIgnoreBuffer)
+{
+    const bool gone = FState == TState::ClosedByPeer || FSocket < 0;
+    if (gone && ARaise && (FInput.empty() || AIgnoreBuffer))
+        throw EConnClosedGracefully();
+}
+
+std::u16string TTcpConnection::ReadString(std::size_t ACount)
+{
+    const size_t count = ACount < FInput.size() ? ACount : FInput.size();
+    std::u16string text = decodeWire(std::string_view(FInput).substr(0, count));
+    FInput.erase(0, count);
+    return text;
+}
+
+void TTcpConnection::Disconnect()
+{
+    FInput.clear();
+    if (FState != TState::Open) {
+        FState = TState::Closed;
+        return;
+    }
+    ::shutdown(FSocket, SHUT_WR);
+    releaseSocket();
+    FState = TState::Closed;
+    fireDisconnected();
+}

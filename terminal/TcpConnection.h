@@ -1,0 +1,47 @@
+// TTcpConnection: the TCP connection to the terminal on POSIX sockets.
+//
+// Time-outs: the connection has none of its own. Connect blocks until the
+// peer accepts or the platform gives up; Write blocks until the platform has
+// taken every byte. Reading never blocks except in CheckForDataOnSource, which
+// waits in poll() for at most the caller's time-out and returns at once when
+// bytes are already queued. Each read takes at most kMaxReadBytes, so a
+// flooding peer fills the queue only as fast as the caller polls.
+//
+// A peer close (end of stream, reset) is noticed while reading: the socket is
+// released and the state becomes "closed by peer", while queued bytes stay
+// readable; Connected() stays true until they are read.
+#pragma once
+
+#include "TcpTransport.h"
+
+#include <string>
+
+class TTcpConnection final : public TTcpTransport {
+public:
+    TTcpConnection() = default;
+    // Closes an open socket without firing OnDisconnected.
+    ~TTcpConnection() override;
+    TTcpConnection(const TTcpConnection&) = delete;
+    TTcpConnection& operator=(const TTcpConnection&) = delete;
+
+    bool Connected() override;
+    void Connect() override;
+    void Write(std::u16string_view AText) override;
+    void CheckForDataOnSource(int ATimeoutMs) override;
+    void CheckForDisconnect(bool ARaise, bool AIgnoreBuffer) override;
+    bool InputBufferIsEmpty() const noexcept override { return FInput.empty(); }
+    std::size_t InputBufferSize() const noexcept override { return FInput.size(); }
+    std::u16string ReadString(std::size_t ACount) override;
+    void Disconnect() override;
+
+private:
+    enum class TState { Closed, Open, ClosedByPeer };
+
+    // One non-blocking read into the input queue; notices a peer close.
+    void readAvailable();
+    void releaseSocket() noexcept;
+
+    int FSocket = -1;
+    TState FState = TState::Closed;
+    std::string FInput;
+};

@@ -1,0 +1,23 @@
+#include "WireEncoding.h"
+
+#include "FrameCodec.h"
+
+std::string encodeWire(std::u16string_view Atext)
+{
+    std::string bytes;
+    bytes.reserve(Atext.size());
+    for (char16_t c : Atext)
+        bytes += static_cast<char>(wireChar(c));
+    return bytes;
+}
+
+std::u16string decodeWire(std::string_view Abytes)
+{
+    std::u16string text;
+    text.reserve(Abytes.size());
+    for (char b : Abytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        text += byte <= 0x7F ? static_cast<char16_t>(byte) : char16_t{0xFFFD};
+    }
+    return text;
+}

@@ -1,0 +1,9 @@
+// One byte a character on the wire: U+0000..U+007F travel as themselves, any
+// other character as '?'; received bytes 0x80..0xFF read back as U+FFFD.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+std::string encodeWire(std::u16string_view Atext);
+std::u16string decodeWire(std::string_view Abytes);
