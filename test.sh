@@ -1,8 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test: once in a plain
+# build, then under AddressSanitizer with UndefinedBehaviorSanitizer, then
+# under ThreadSanitizer. Each build has its own folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-ecr17_install_packages
-ecr17_build build
-(cd build && ctest --output-on-failure -j"$(nproc)")
+ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1
+  shift
+  echo "== Tests in $dir"
+  ecr17_build "$dir" "$@"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+run_suite build
+run_suite build-asan -DECR17_SANITIZE="address;undefined"
+# Qt's own threads are not built for ThreadSanitizer; the console has none of ours.
+run_suite build-tsan -DECR17_SANITIZE=thread -DECR17_BUILD_CONSOLE=OFF
