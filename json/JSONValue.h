@@ -1,0 +1,294 @@
+// The JSON value tree: numbers, strings, booleans, null, arrays and objects.
+//
+// A container owns its children (std::unique_ptr); freeing the root frees
+// the whole tree, without recursion, so a tree of any depth can be freed.
+// Objects keep their members in insertion order, repeated names included;
+// the name index (TBalTree) finds the first member of a name.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "BalTree.h"
+
+// The kinds of value, in their fixed order.
+enum TJSONtypes { jsBase, jsNumber, jsString, jsBoolean, jsNull, jsList, jsObject };
+
+// The value of a node as a variant: null, number, text or boolean.
+using TJSONvariant = std::variant<std::monostate, double, std::u16string, bool>;
+
+// Raised when a variant cannot be converted to the kind of a node.
+class EJSONVariantError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TJSONbase;
+class TJSONWriter;
+
+// Callback of ForEach: element name (an array gives the position in decimal),
+// element, the user's pointer, and a flag to clear to stop the enumeration.
+using TJSONFuncEnum =
+    std::function<void(const std::u16string& ElName, TJSONbase* Elem, void* data, bool& Continue)>;
+
+class TJSONbase {
+public:
+    TJSONbase() noexcept = default;
+    virtual ~TJSONbase() = default;
+    TJSONbase(const TJSONbase&) = delete;
+    TJSONbase& operator=(const TJSONbase&) = delete;
+
+    // The value as a variant; null here and for containers and member records.
+    virtual TJSONvariant Value() const;
+    // Sets the value from a variant; ignored here. Raises EJSONVariantError
+    // when the variant cannot be converted.
+    virtual void setValue(const TJSONvariant& AValue);
+    // Child at a position, or null (none here).
+    virtual TJSONbase* GetChild(std::int32_t idx) const;
+    // Replaces the child at a position, freeing the old one (nothing here;
+    // AValue is then freed).
+    virtual void SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue);
+    virtual std::int32_t Count() const;
+    // Child by a name (text) or a position (number); the value itself here.
+    virtual TJSONbase* GetField(const TJSONvariant& AName);
+    virtual TJSONtypes SelfType() const;
+    virtual std::u16string SelfTypeName() const;
+
+protected:
+    // How the writer treats a node; inherited by derived classes, so a class
+    // derived from TJSONstring is written as a string.
+    enum class Shape : std::uint8_t { Other, Number, String, Boolean, Null, List, Object, Member };
+    explicit TJSONbase(Shape AShape) noexcept : FShape(AShape) {}
+
+    using Owned = std::vector<std::unique_ptr<TJSONbase>>;
+    // Moves the owned children into out, so that a subtree is freed by a
+    // loop instead of by recursion.
+    virtual void releaseChildren(Owned& out) noexcept;
+    // Frees everything in pending, including the children of the children.
+    static void freeAll(Owned& pending) noexcept;
+
+private:
+    friend class TJSONWriter;
+    friend class TJSONobject;
+    Shape FShape = Shape::Other;
+};
+
+class TJSONnumber : public TJSONbase {
+public:
+    TJSONnumber() noexcept : TJSONbase(Shape::Number) {}
+    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(Shape::Number), FValue(AValue) {}
+    static std::unique_ptr<TJSONnumber> Generate(long double AValue);
+
+    long double AsExtended() const noexcept { return FValue; }
+    TJSONvariant Value() const override;
+    void setValue(const TJSONvariant& AValue) override;
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+
+private:
+    long double FValue = 0;
+};
+
+class TJSONstring : public TJSONbase {
+public:
+    TJSONstring() noexcept : TJSONbase(Shape::String) {}
+    explicit TJSONstring(std::u16string wsValue) noexcept
+        : TJSONbase(Shape::String), FValue(std::move(wsValue)) {}
+    static std::unique_ptr<TJSONstring> Generate(std::u16string wsValue);
+
+    const std::u16string& AsString() const noexcept { return FValue; }
+    TJSONvariant Value() const override;
+    void setValue(const TJSONvariant& AValue) override;
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+
+private:
+    std::u16string FValue;
+};
+
+class TJSONboolean : public TJSONbase {
+public:
+    TJSONboolean() noexcept : TJSONbase(Shape::Boolean) {}
+    explicit TJSONboolean(bool AValue) noexcept : TJSONbase(Shape::Boolean), FValue(AValue) {}
+    static std::unique_ptr<TJSONboolean> Generate(bool AValue);
+
+    bool AsBoolean() const noexcept { return FValue; }
+    TJSONvariant Value() const override;
+    void setValue(const TJSONvariant& AValue) override;
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+
+private:
+    bool FValue = false;
+};
+
+class TJSONnull : public TJSONbase {
+public:
+    TJSONnull() noexcept : TJSONbase(Shape::Null) {}
+    TJSONvariant Value() const override;
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+};
+
+// One member of an object: a name and the value it owns. Renaming a member
+// that is already in an object does not update that object's name index.
+class TJSONobjectmethod : public TJSONbase {
+public:
+    TJSONobjectmethod() noexcept : TJSONbase(Shape::Member) {}
+    TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj) noexcept
+        : TJSONbase(Shape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
+    ~TJSONobjectmethod() override;
+    static std::unique_ptr<TJSONobjectmethod> Generate(std::u16string aname,
+                                                       std::unique_ptr<TJSONbase> aobj);
+
+    TJSONbase* ObjValue() const noexcept { return FValue.get(); }
+    const std::u16string& Name() const noexcept { return FName; }
+    void setName(std::u16string AName) { FName = std::move(AName); }
+
+protected:
+    void releaseChildren(Owned& out) noexcept override;
+
+private:
+    friend class TJSONobject;
+    std::unique_ptr<TJSONbase> FValue;
+    std::u16string FName;
+};
+
+// Common base of arrays and objects: an ordered list of owned children.
+class TJSONcustomlist : public TJSONbase {
+public:
+    ~TJSONcustomlist() override;
+
+    TJSONbase* GetChild(std::int32_t idx) const override;
+    void SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue) override;
+    std::int32_t Count() const override;
+    // A number gives the child at that position; anything else the container.
+    TJSONbase* GetField(const TJSONvariant& AName) override;
+
+    // Element at a position and its name; null when there is none.
+    virtual TJSONbase* EnumElement(std::int32_t idx, std::u16string& name) const;
+    // Appends a child; its position, or -1 (nothing added) for null.
+    virtual std::int32_t AppendChild(std::unique_ptr<TJSONbase> obj);
+    // Frees and removes the child at a position; later children move down
+    // one place. Out of range does nothing.
+    virtual void RemoveChild(std::int32_t idx);
+    // First position holding this very child, or -1.
+    virtual std::int32_t FindChild(const TJSONbase* obj) const;
+
+    // Typed getters by position: no element gives 0, empty text or false;
+    // an element of another kind raises std::bad_cast.
+    virtual std::int32_t getInt(std::int32_t idx) const;
+    virtual std::u16string getString(std::int32_t idx) const;
+    virtual std::u16string getWideString(std::int32_t idx) const;
+    virtual double getDouble(std::int32_t idx) const;
+    virtual bool getBoolean(std::int32_t idx) const;
+
+    // Calls fnCallBack for every present element in order, until it clears
+    // Continue.
+    void ForEach(const TJSONFuncEnum& fnCallBack, void* pUserData);
+
+protected:
+    explicit TJSONcustomlist(Shape AShape) noexcept : TJSONbase(AShape) {}
+    void releaseChildren(Owned& out) noexcept override;
+
+    Owned fList;
+
+private:
+    friend class TJSONWriter;
+};
+
+// A JSON array.
+class TJSONlist : public TJSONcustomlist {
+public:
+    TJSONlist() noexcept : TJSONcustomlist(Shape::List) {}
+    static std::unique_ptr<TJSONlist> Generate();
+
+    // Each returns the new position, or -1 when nothing was given.
+    std::int32_t Add(std::unique_ptr<TJSONbase> obj);
+    std::int32_t Add(bool aboolean);
+    std::int32_t Add(double nmb);
+    std::int32_t Add(std::int32_t inmb);
+    std::int32_t Add(std::u16string s);
+    std::int32_t Add(const char16_t* s);
+    void Delete(std::int32_t idx);
+    std::int32_t IndexOf(const TJSONbase* obj) const;
+
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+};
+
+// A JSON object: member records in insertion order, and the name index.
+class TJSONobject : public TJSONcustomlist {
+public:
+    explicit TJSONobject(bool bUseHash = true) noexcept
+        : TJSONcustomlist(Shape::Object), FUseHash(bUseHash) {}
+    static std::unique_ptr<TJSONobject> Generate(bool AUseHash = true);
+
+    // Each returns the new member's position, or -1 when nothing was given.
+    // Repeated names are added all the same; lookups find the first.
+    std::int32_t Add(const std::u16string& aname, std::unique_ptr<TJSONbase> aobj);
+    std::int32_t Add(const std::u16string& aname, bool aboolean);
+    std::int32_t Add(const std::u16string& aname, double nmb);
+    std::int32_t Add(const std::u16string& aname, std::int32_t inmb);
+    std::int32_t Add(const std::u16string& aname, std::u16string s);
+    std::int32_t Add(const std::u16string& aname, const char16_t* s);
+
+    // Position of the first member with exactly this name, or -1.
+    std::int32_t IndexOfName(std::u16string_view aname) const;
+    // Position of the first member whose value is this very object, or -1.
+    std::int32_t IndexOfObject(const TJSONbase* aobj) const;
+    // Value of the first member with this name, or null.
+    TJSONbase* OldGetField(std::u16string_view nm) const;
+    // Replaces (and frees) the value of the first member with this name;
+    // without such a member nothing changes and AValue is freed.
+    void OldSetField(std::u16string_view nm, std::unique_ptr<TJSONbase> AValue);
+    // Name of the member at a position; empty out of range.
+    const std::u16string& GetNameOf(std::int32_t idx) const;
+    // Value of the first member bearing the name found at a position.
+    TJSONbase* GetFieldByIndex(std::int32_t idx) const;
+    void SetFieldByIndex(std::int32_t idx, std::unique_ptr<TJSONbase> AValue);
+    // Removes the member at a position; the others keep their order.
+    void Delete(std::int32_t idx);
+
+    using TJSONcustomlist::getBoolean;
+    using TJSONcustomlist::getDouble;
+    using TJSONcustomlist::getInt;
+    using TJSONcustomlist::getString;
+    using TJSONcustomlist::getWideString;
+    std::int32_t getInt(std::u16string_view nm) const;
+    std::u16string getString(std::u16string_view nm) const;
+    std::u16string getWideString(std::u16string_view nm) const;
+    double getDouble(std::u16string_view nm) const;
+    bool getBoolean(std::u16string_view nm) const;
+
+    bool UseHash() const noexcept { return FUseHash; }
+    const TBalTree& HashTable() const noexcept { return ht; }
+
+    TJSONbase* GetField(const TJSONvariant& AName) override;
+    TJSONtypes SelfType() const override;
+    std::u16string SelfTypeName() const override;
+    TJSONbase* EnumElement(std::int32_t idx, std::u16string& name) const override;
+    std::int32_t getInt(std::int32_t idx) const override;
+    std::u16string getString(std::int32_t idx) const override;
+    std::u16string getWideString(std::int32_t idx) const override;
+    double getDouble(std::int32_t idx) const override;
+    bool getBoolean(std::int32_t idx) const override;
+
+    // The index follows every change of the member list.
+    std::int32_t AppendChild(std::unique_ptr<TJSONbase> obj) override;
+    void RemoveChild(std::int32_t idx) override;
+    void SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue) override;
+
+private:
+    const std::u16string* nameAt(std::int32_t idx) const noexcept;
+    void rebuildIndex();
+
+    TBalTree ht;
+    bool FUseHash;
+};
