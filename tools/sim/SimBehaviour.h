@@ -1,0 +1,60 @@
+// Protocol mode: how the simulated terminal answers, and which faults it shows.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+struct TSimBehaviour {
+    using ms = std::chrono::milliseconds;
+
+    // Status response.
+    std::string termID = "SIM00001";   // 8 characters
+    std::string status = "0";          // 1 character
+    std::string swRelease = "SIM 1.0.0";
+    // Date and time of the status response, 10 characters; empty: the clock's
+    // day, month, year, hour and minute ("ddMMyyHHmm").
+    std::string statusDateTime;
+
+    // Payment outcome.
+    char messageCode = 'E';            // 'E' or 'V'
+    std::string result = "00";         // "00" approved, "01" refused, any other code
+    std::string pan = "************0019"; // masked, padded to 19
+    std::string tranType = "ICC";      // 3 characters
+    std::string authCode = "A1B2C3";   // 6 characters
+    // 7 characters; empty: the clock's day of the year, hour and minute ("DDDHHmm").
+    std::string outcomeDateTime;
+    std::string refusal = "CARD DECLINED";  // refused payments, padded to 24
+    std::string cardType = "1";        // 1 character
+    std::string acquirerID = "00000012345"; // 11 characters
+    std::string onlineID = "000042";   // 6 characters
+    // The first STAN; every payment answered takes the next one.
+    unsigned stan = 1;
+
+    std::size_t progressTexts = 2;     // SOH text EOT before the outcome
+    std::size_t receiptBlocks = 3;     // when the last print mode was 1 or 2
+
+    // Delays before the acknowledgement of a command, before a status response
+    // or an outcome, before each progress text and before each receipt block.
+    ms ackDelay{0};
+    ms answerDelay{0};
+    ms progressDelay{0};
+    ms receiptDelay{0};
+
+    // Faults.
+    bool neverAck = false;             // commands are read but never acknowledged
+    bool ackButNoAnswer = false;       // commands are acknowledged, nothing more
+    // Instead of the n-th transmission of a connection (1-based: every
+    // acknowledgement, progress text, response and receipt block counts), the
+    // terminal closes (orderly) or resets the connection. 0: never.
+    std::size_t closeAt = 0;
+    std::size_t resetAt = 0;
+    // Every frame goes out in two pieces, splitPause apart, cut in its middle.
+    bool splitFrames = false;
+    ms splitPause{50};
+    // Written just before every frame (acknowledgements included).
+    std::string garbage;
+};
+
+// Bytes that hold no control character of the link, for garbage.
+inline const std::string simDefaultGarbage{'\xFF', '\x80', ' ', 'n', 'o', 'i', 's', 'e', ' ', '\0', '\x7F'};

@@ -1,0 +1,45 @@
+#include "SimFd.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <stdexcept>
+#include <system_error>
+
+TSimFd& TSimFd::operator=(TSimFd&& Aother) noexcept
+{
+    if (this != &Aother) {
+        reset();
+        Ffd = std::exchange(Aother.Ffd, -1);
+    }
+    return *this;
+}
+
+void TSimFd::reset() noexcept
+{
+    if (Ffd >= 0)
+        ::close(Ffd);
+    Ffd = -1;
+}
+
+TSimStopSignal::TSimStopSignal() : Ffd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+    if (!Ffd)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+}
+
+void TSimStopSignal::raise() noexcept
+{
+    // The counter is never read back, so the descriptor stays readable.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(Ffd.get(), &one, sizeof one);
+}
+
+bool TSimStopSignal::raised() const noexcept
+{
+    pollfd p{Ffd.get(), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}

@@ -1,0 +1,13 @@
+// The listening socket of the simulator.
+#pragma once
+
+#include "SimFd.h"
+
+#include <cstdint>
+#include <string>
+
+// Binds Ahost (a dotted IPv4 address) and Aport (0: a free port) and listens.
+// Raises std::system_error when that fails.
+TSimFd simListen(const std::string& Ahost, std::uint16_t Aport);
+// The port a bound socket listens on.
+std::uint16_t simLocalPort(int Asocket);
