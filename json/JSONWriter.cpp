@@ -136,8 +136,11 @@ void TJSONWriter::writeValue(const TJSONbase* v)
         put(u':');
         v = member->ObjValue();
     }
-    if (v == nullptr)
+    if (v == nullptr) {
+        // A member or position without a value: null keeps the text valid.
+        putAscii("null", 4);
         return;
+    }
     switch (v->FShape) {
     case Shape::Number:
         writeNumber(static_cast<const TJSONnumber*>(v)->AsExtended());
@@ -152,6 +155,7 @@ void TJSONWriter::writeValue(const TJSONbase* v)
             putAscii("false", 5);
         break;
     case Shape::Null:
+    case Shape::Other:  // a value of no JSON kind, also written as null
         putAscii("null", 4);
         break;
     case Shape::List:
@@ -163,7 +167,6 @@ void TJSONWriter::writeValue(const TJSONbase* v)
         open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u'}'});
         break;
     case Shape::Member:
-    case Shape::Other:
         break;
     }
 }

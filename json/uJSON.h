@@ -31,9 +31,9 @@ public:
     // Compact JSON text of the tree rooted at obj; empty text for null. Names
     // and strings are escaped ("\/" included, other control codes as
     // \u00XX), characters from U+007F up are written as they are, numbers
-    // have 15 significant digits and "." whatever the locale, and a number
-    // that is not finite is written as null. Trees of any depth are written
-    // without recursion.
+    // have 15 significant digits and "." whatever the locale. A number that
+    // is not finite, a member without a value and a value of no JSON kind
+    // are written as null. Trees of any depth are written without recursion.
     static std::u16string GenerateText(const TJSONbase* obj);
     static std::u16string GenerateText(const TJSONbase& obj);
 

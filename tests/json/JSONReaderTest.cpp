@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "uJSON.h"
+
+namespace {
+
+// What the reader made of a text, written back compactly; "none" for none.
+std::u16string readBack(std::u16string_view text)
+{
+    std::unique_ptr<TJSONbase> tree = TJSON::ParseText(text);
+    return tree ? TJSON::GenerateText(tree.get()) : u"none";
+}
+
+struct ReaderCase {
+    std::u16string text;
+    std::u16string result;  // the tree written back, or "none"
+};
+
+const std::u16string kBom = u"\x00EF\x00BB\x00BF";
+
+}  // namespace
+
+TEST(JSONReader, Table)
+{
+    const ReaderCase cases[] = {
+        // containers and commas
+        {u"{}", u"{}"},
+        {u"[]", u"[]"},
+        {u"{\"a\":\"1\" \"b\":\"2\"}", u"{\"a\":\"1\",\"b\":\"2\"}"},
+        {u"[1,2,]", u"[1,2]"},
+        {u"[1 2 {\"a\":[]}]", u"[1,2,{\"a\":[]}]"},
+        {u"[,1]", u"none"},
+        {u"[1,,2]", u"none"},
+        {u"[1,2,,]", u"none"},
+        {u"{,}", u"none"},
+        {u"{\"a\":}", u"none"},
+        {u"{\"a\" \"1\"}", u"none"},
+        {u"{a:\"1\"}", u"none"},
+        {u"{\"a\":1", u"none"},
+        {u"[1,2", u"none"},
+        {u"[", u"none"},
+        {u"]", u"none"},
+        {u"[[1,2]", u"none"},
+        {u"{\"a\":1]", u"none"},
+        // whitespace, text after the value, BOM
+        {u"{\"a\":\"1\"} trailing words", u"{\"a\":\"1\"}"},
+        {u" \r\n\t{ \"a\" : 1 , }\n", u"{\"a\":1}"},
+        {std::u16string(u"\0\x0001{}", 4), u"{}"},
+        {u"[1]]]garbage[", u"[1]"},
+        {u"", u"none"},
+        {u"  \n ", u"none"},
+        {kBom + u"{}", u"{}"},
+        {kBom + u" [1]", u"[1]"},
+        {kBom, u"none"},
+        {u"\xFEFF{}", u"none"},
+        // literals
+        {u"[true,false,null]", u"[true,false,null]"},
+        {u"[truefalse]", u"[true,false]"},
+        {u"[nullnull]", u"[null,null]"},
+        {u"true", u"true"},
+        {u"false", u"false"},
+        {u" null", u"null"},
+        {u"True", u"none"},
+        {u"[NULL]", u"none"},
+        {u"[nul]", u"none"},
+        {u"[tru", u"none"},
+        // numbers
+        {u"[-0,+5,007,1.5e3,2E-2,1E+2,-1.25]", u"[-0,5,7,1500,0.02,100,-1.25]"},
+        {u"[0.1,123456789012345678901234567890,1e-400]", u"[0.1,1.23456789012346e+29,1e-400]"},
+        {u"[1e-99999]", u"[0]"},
+        {u"[1.]", u"none"},
+        {u"[.5]", u"none"},
+        {u"[-]", u"none"},
+        {u"[+]", u"none"},
+        {u"[1e]", u"none"},
+        {u"[1e+]", u"none"},
+        {u"[1e99999]", u"none"},
+        {u"[1,2,1e5000]", u"none"},
+        {u"-12", u"-12"},
+        // strings and escapes
+        {u"[\"\\/\",\"\\'\",\"a\\qb\"]", u"[\"\\/\",\"'\",\"ab\"]"},
+        {u"[\"\\\"\\\\\\b\\f\\n\\r\\t\"]", u"[\"\\\"\\\\\\b\\f\\n\\r\\t\"]"},
+        {u"[\"\\u0041\",\"\\u00e9\",\"\\u20AC\",\"\\u000A\"]", u"[\"A\",\"\x00E9\",\"\x20AC\",\"\\n\"]"},
+        {u"[\"\\uD83D\\uDE00\"]", u"[\"\xD83D\xDE00\"]"},
+        {u"[\"\\u41\"]", u"[\"A\"]"},
+        {u"[\"\\u0041BC\"]", u"[\"ABC\"]"},
+        {u"[\"\\uzz12\"]", u"none"},
+        {u"[\"\\u\"]", u"none"},
+        {u"[\"\\u00G0\"]", u"none"},
+        {u"[\"a\\\\\"]", u"[\"a\\\\\"]"},
+        {u"[\"a\\\"]", u"none"},
+        {u"[\"abc", u"none"},
+        {u"[\"abc\\", u"none"},
+        {u"[\"tab\there\x0001\"]", u"[\"tab\\there\\u0001\"]"},
+        {u"\"\x00E9\x20AC\"", u"\"\x00E9\x20AC\""},
+        {u"{\"n\\/m\":\"v\"}", u"{\"n\\/m\":\"v\"}"},
+        // repeated names are kept
+        {u"{\"receipt\":\"1\",\"receipt\":\"2\"}", u"{\"receipt\":\"1\",\"receipt\":\"2\"}"},
+    };
+    for (const ReaderCase& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        EXPECT_EQ(readBack(c.text), c.result);
+    }
+}
+
+TEST(JSONReader, ObjectsIndexTheirFirstMemberOfEachName)
+{
+    auto tree = TJSON::ParseText(u"{\"receipt\":\"1\",\"x\":2,\"receipt\":\"2\"}");
+    auto* obj = dynamic_cast<TJSONobject*>(tree.get());
+    ASSERT_NE(obj, nullptr);
+    EXPECT_TRUE(obj->UseHash());
+    EXPECT_EQ(obj->Count(), 3);
+    EXPECT_EQ(obj->IndexOfName(u"receipt"), 0);
+    EXPECT_EQ(obj->IndexOfName(u"x"), 1);
+    EXPECT_EQ(obj->getString(u"receipt"), u"1");
+}
+
+TEST(JSONReader, NumbersKeepExtendedPrecision)
+{
+    auto tree = TJSON::ParseText(u"[0.1,9007199254740993,1.5e3,-2E-2,12345678901234567890123]");
+    auto* l = dynamic_cast<TJSONlist*>(tree.get());
+    ASSERT_NE(l, nullptr);
+    auto at = [&](int i) { return static_cast<TJSONnumber*>(l->GetChild(i))->AsExtended(); };
+    EXPECT_EQ(at(0), 0.1L);
+    EXPECT_EQ(at(1), 9007199254740993.0L);  // not representable as a double
+    EXPECT_EQ(at(2), 1500.0L);
+    EXPECT_EQ(at(3), -0.02L);
+    EXPECT_EQ(at(4), 12345678901234567890123.0L);
+}
+
+TEST(JSONReader, NestingLimit)
+{
+    auto nested = [](int depth) {
+        return std::u16string(static_cast<std::size_t>(depth), u'[') +
+               std::u16string(static_cast<std::size_t>(depth), u']');
+    };
+    EXPECT_NE(TJSON::ParseText(nested(TJSON::kMaxDepth)), nullptr);
+    EXPECT_EQ(TJSON::ParseText(nested(TJSON::kMaxDepth + 1)), nullptr);
+
+    std::u16string objects;
+    for (int i = 0; i < TJSON::kMaxDepth + 1; ++i)
+        objects += u"{\"a\":";
+    objects += u"1" + std::u16string(TJSON::kMaxDepth + 1, u'}');
+    EXPECT_EQ(TJSON::ParseText(objects), nullptr);
+}
+
+// Whatever the text, a tree or none: no crash, no hang, no leak (the
+// sanitizer build checks the last).
+TEST(JSONReader, HostileTexts)
+{
+    EXPECT_EQ(TJSON::ParseText(std::u16string(1000000, u'[')), nullptr);
+    std::u16string members;
+    for (int i = 0; i < 200000; ++i)
+        members += u"{\"a\":[";
+    EXPECT_EQ(TJSON::ParseText(members), nullptr);
+    EXPECT_EQ(TJSON::ParseText(u"\"" + std::u16string(1000000, u'a')), nullptr);
+    EXPECT_EQ(TJSON::ParseText(u"\"" + std::u16string(1000000, u'\\')), nullptr);
+
+    const std::u16string doc =
+        u"{\"a\":[1,-2.5e3,true,false,null,{\"b\":\"x\\u0041\\n\\/\"}],\"c\":{\"d\":[]},\"e\":\"\x00E9\"}";
+    ASSERT_NE(TJSON::ParseText(doc), nullptr);
+    for (std::size_t n = 0; n < doc.size(); ++n)
+        EXPECT_EQ(TJSON::ParseText(doc.substr(0, n)), nullptr) << n;
+
+    std::mt19937 rng(7);
+    const char16_t alphabet[] = u"{}[],:\"\\u0aeE+-.tfn \x00E9\xD800";
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string text = doc;
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = rng() % text.size();
+            if (rng() % 2 == 0)
+                text[at] = alphabet[rng() % (sizeof(alphabet) / sizeof(char16_t) - 1)];
+            else
+                text[at] = static_cast<char16_t>(rng());
+        }
+        auto tree = TJSON::ParseText(text);
+        if (tree) {  // whatever was read can be written and read again the same way
+            EXPECT_EQ(readBack(TJSON::GenerateText(tree.get())), TJSON::GenerateText(tree.get()));
+        }
+    }
+}
