@@ -1,0 +1,75 @@
+#include "PayRequest.h"
+
+#include "CurrencyFormat.h"
+#include "DiagLoggerU.h"
+#include "LogException.h"
+#include "LoggerU.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Amounts count ten-thousandths; the terminal takes whole cents below 1,000,000.00.
+constexpr Currency unitsPerCent = 100;
+constexpr Currency amountLimit = 10'000'000'000;
+constexpr std::size_t amountDigits = 8;
+constexpr std::size_t descriptionWidth = 128;
+constexpr std::u16string_view requestHead = u"000000000P0000000000000";
+constexpr std::u16string_view requestTail = u"00000000";
+
+bool amountRuleHolds(Currency Aamount) noexcept
+{
+    return Aamount > 0 && Aamount < amountLimit && Aamount % unitsPerCent == 0;
+}
+
+std::u16string centText(Currency Aamount)
+{
+    const std::string cents = std::to_string(Aamount / unitsPerCent);
+    std::u16string out(amountDigits - cents.size(), u'0');
+    out.append(cents.begin(), cents.end());
+    return out;
+}
+
+std::u16string descriptionField(std::u16string_view Atext)
+{
+    const std::u16string_view kept = Atext.substr(0, descriptionWidth);
+    std::u16string out(descriptionWidth - kept.size(), u' ');
+    out += kept;
+    return out;
+}
+
+} // namespace
+
+bool amountValidate(Currency Aamount, std::u16string& AamountText)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"amountValidate");
+    return withLogException([&] {
+        dlogMsg(u"Amount validate start", lvInfo);
+        AamountText.clear();
+        dlogMsg(u"Amount: " + formatCurrency(Aamount, monetaryLocale()), lvInfo);
+        if (!amountRuleHolds(Aamount)) {
+            dlogMsg(u"Validation failed", lvWarning);
+            return false;
+        }
+        AamountText = centText(Aamount);
+        dlogMsg(u"Validation successful: " + AamountText, lvNotice);
+        return true;
+    });
+}
+
+bool amountValidate(Currency Aamount)
+{
+    std::u16string scratch;
+    return amountValidate(Aamount, scratch);
+}
+
+std::u16string buildPayRequest(std::u16string_view Atext, Currency Aamount)
+{
+    std::u16string amountText;
+    if (!amountValidate(Aamount, amountText)) throw std::invalid_argument("Amount non valid.");
+    std::u16string request(requestHead);
+    request += amountText;
+    request += descriptionField(Atext);
+    request += requestTail;
+    return request;
+}
