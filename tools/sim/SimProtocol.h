@@ -4,16 +4,18 @@
 // response; a payment request gets progress texts, the outcome and, when the
 // last print-mode command asked for it, the receipt in blocks; reprint, close
 // session and print mode are only acknowledged. After each response the
-// terminal waits for the client's acknowledgement. The print mode and the
-// STAN carry over from one connection to the next, as on a real terminal.
+// terminal waits for the client's acknowledgement and sends nothing more of
+// that exchange without it. The print mode and the STAN carry over from one
+// connection to the next, as on a real terminal.
 #pragma once
 
 #include "SimBehaviour.h"
 
-#include <mutex>
+#include <optional>
 #include <string>
 
 class TSimLink;
+class TSimTransmitter;
 
 class TSimProtocol {
 public:
@@ -22,6 +24,16 @@ public:
     void serve(TSimLink& Alink);
 
 private:
+    struct TExchange;
+
+    void handle(TExchange& Ax, const std::string& Aframe);
+    void answerStatus(TExchange& Ax);
+    void answerPayment(TExchange& Ax, const std::string& Apayload);
+    void sendReceipt(TExchange& Ax, long long Acents);
+    // True when the next frame is the client's acknowledgement; any other
+    // frame is kept as the next command.
+    bool awaitAck(TExchange& Ax);
+
     TSimBehaviour Fbehaviour;
     char FprintMode = '0';
     unsigned Fstan;

@@ -1,0 +1,140 @@
+#include "SimCommandLine.h"
+
+#include "ToolArgs.h"
+
+#include <functional>
+#include <string_view>
+
+namespace {
+
+using TApply = std::function<void(TArgCursor&, TSimCommandLine&)>;
+
+struct TOption {
+    std::string_view name;
+    std::string_view argument;
+    std::string_view help;
+    TApply apply;
+};
+
+constexpr std::uint64_t maxCount = 1000;
+constexpr std::uint64_t maxDelayMs = 600000;
+
+TApply delay(std::chrono::milliseconds TSimBehaviour::*Afield, std::string_view Aname)
+{
+    return [Afield, Aname](TArgCursor& Aargs, TSimCommandLine& Aline) {
+        Aline.behaviour.*Afield = std::chrono::milliseconds(Aargs.numberOf(Aname, 0, maxDelayMs));
+    };
+}
+
+TApply count(std::size_t TSimBehaviour::*Afield, std::string_view Aname, std::uint64_t Amin)
+{
+    return [Afield, Aname, Amin](TArgCursor& Aargs, TSimCommandLine& Aline) {
+        Aline.behaviour.*Afield = Aargs.numberOf(Aname, Amin, maxCount);
+    };
+}
+
+TApply text(std::string TSimBehaviour::*Afield, std::string_view Aname)
+{
+    return [Afield, Aname](TArgCursor& Aargs, TSimCommandLine& Aline) {
+        Aline.behaviour.*Afield = std::string(Aargs.valueOf(Aname));
+    };
+}
+
+TApply flag(bool TSimBehaviour::*Afield)
+{
+    return [Afield](TArgCursor&, TSimCommandLine& Aline) { Aline.behaviour.*Afield = true; };
+}
+
+void messageCode(TArgCursor& Aargs, TSimCommandLine& Aline)
+{
+    const std::string_view code = Aargs.valueOf("--message-code");
+    if (code != "E" && code != "V")
+        throw TUsageError("option --message-code takes E or V, not \"" + std::string(code) + "\"");
+    Aline.behaviour.messageCode = code[0];
+}
+
+void result(TArgCursor& Aargs, TSimCommandLine& Aline)
+{
+    const std::string_view code = Aargs.valueOf("--result");
+    if (code.size() != 2)
+        throw TUsageError("option --result takes two characters, not \"" + std::string(code) + "\"");
+    Aline.behaviour.result = code;
+}
+
+const std::vector<TOption>& options()
+{
+    static const std::vector<TOption> table = {
+        {"--host", "ADDR", "IPv4 address to listen on (default 127.0.0.1)",
+         [](TArgCursor& a, TSimCommandLine& l) { l.host = a.valueOf("--host"); }},
+        {"--port", "PORT", "TCP port to listen on (default 9100; 0 picks a free one)",
+         [](TArgCursor& a, TSimCommandLine& l) { l.port = static_cast<std::uint16_t>(a.numberOf("--port", 0, 65535)); }},
+        {"--result", "CODE", "payment result: 00 approved (default), 01 refused, any other two characters", result},
+        {"--message-code", "E|V", "message code of the payment outcome (default E)", messageCode},
+        {"--progress", "N", "progress texts before the payment outcome (default 2)",
+         count(&TSimBehaviour::progressTexts, "--progress", 0)},
+        {"--receipt-blocks", "N", "receipt blocks after the outcome when the print mode is 1 or 2 (default 3)",
+         count(&TSimBehaviour::receiptBlocks, "--receipt-blocks", 1)},
+        {"--terminal-id", "ID", "terminal id in responses (8 characters, default SIM00001)",
+         text(&TSimBehaviour::termID, "--terminal-id")},
+        {"--status", "C", "status character of the status response (default 0)", text(&TSimBehaviour::status, "--status")},
+        {"--sw-release", "TEXT", "software release of the status response (default \"SIM 1.0.0\")",
+         text(&TSimBehaviour::swRelease, "--sw-release")},
+        {"--ack-delay", "MS", "wait before acknowledging a command", delay(&TSimBehaviour::ackDelay, "--ack-delay")},
+        {"--answer-delay", "MS", "wait before a status response or a payment outcome",
+         delay(&TSimBehaviour::answerDelay, "--answer-delay")},
+        {"--progress-delay", "MS", "wait before each progress text", delay(&TSimBehaviour::progressDelay, "--progress-delay")},
+        {"--receipt-delay", "MS", "wait before each receipt block", delay(&TSimBehaviour::receiptDelay, "--receipt-delay")},
+        {"--never-ack", "", "read commands but never acknowledge them", flag(&TSimBehaviour::neverAck)},
+        {"--no-answer", "", "acknowledge commands but never answer them", flag(&TSimBehaviour::ackButNoAnswer)},
+        {"--close-at", "N", "close the connection instead of its N-th transmission (acknowledgements, progress texts, "
+                            "responses and receipt blocks all count)",
+         count(&TSimBehaviour::closeAt, "--close-at", 1)},
+        {"--reset-at", "N", "reset the connection instead of its N-th transmission",
+         count(&TSimBehaviour::resetAt, "--reset-at", 1)},
+        {"--split", "", "send every frame in two pieces", flag(&TSimBehaviour::splitFrames)},
+        {"--split-pause", "MS", "time between the two pieces of a split frame (default 50)",
+         delay(&TSimBehaviour::splitPause, "--split-pause")},
+        {"--garbage", "", "send a few garbage bytes before every frame",
+         [](TArgCursor&, TSimCommandLine& l) { l.behaviour.garbage = simDefaultGarbage; }},
+        {"--quiet", "", "do not print the traffic", [](TArgCursor&, TSimCommandLine& l) { l.quiet = true; }},
+        {"--help", "", "show this text and exit", [](TArgCursor&, TSimCommandLine& l) { l.help = true; }},
+    };
+    return table;
+}
+
+const TOption& optionNamed(std::string_view Aname)
+{
+    for (const TOption& option : options())
+        if (option.name == Aname)
+            return option;
+    throw TUsageError("unknown option \"" + std::string(Aname) + "\" (see --help)");
+}
+
+} // namespace
+
+TSimCommandLine simParseCommandLine(int Aargc, const char* const* Aargv)
+{
+    TSimCommandLine line;
+    for (TArgCursor args(Aargc, Aargv); !args.done();)
+        optionNamed(args.next()).apply(args, line);
+    return line;
+}
+
+std::string simHelpText()
+{
+    std::string help =
+        "Usage: ecr17-sim [options]\n"
+        "A payment terminal on a TCP port: it acknowledges commands, answers status and payment\n"
+        "requests (progress texts, outcome, receipt blocks), and acknowledges print mode, reprint\n"
+        "and close session. It serves one connection at a time and prints what it receives (<-)\n"
+        "and sends (->), control characters shown as <STX>, <ETX>, <ACK>... Ctrl-C stops it.\n\n"
+        "Options:\n";
+    for (const TOption& option : options()) {
+        std::string head = "  " + std::string(option.name);
+        if (!option.argument.empty())
+            head += " " + std::string(option.argument);
+        head.resize(std::max<std::size_t>(head.size() + 1, 24), ' ');
+        help += head + std::string(option.help) + "\n";
+    }
+    return help;
+}
