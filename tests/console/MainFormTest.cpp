@@ -1,0 +1,351 @@
+// The console window, driven through its widgets: start-up behind the
+// password, the caption, "Pulisci", and the two actions against an
+// in-process terminal simulator.
+#include "MainFormU.h"
+#include "MemoryLogTool.h"
+#include "ModalDialogs.h"
+#include "SimFrames.h"
+#include "TerminalSim.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QWindow>
+
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(TSimStep)
+
+namespace {
+
+const QString statusWaitLine = u"Richiesta stato in corso. Attendere..."_s;
+const QString payWaitLine = u"Pagamento (\u20AC 0.01) in corso. Attendere..."_s;
+const QString readyLine = u"Inizializzazione completata"_s;
+
+QStringList memoLines(TMainForm& Aform)
+{
+    const QString text = child<QPlainTextEdit>(&Aform, "Memo1")->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+// The log file that the console writes for this executable.
+QString expectedLogFile()
+{
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return exe.absolutePath() + u'/' + exe.fileName() + u".dlog"_s;
+}
+
+// Shows the window and answers the password dialog with Apassword ("OK")
+// or with "Cancel" when there is none; returns once start-up has finished.
+bool showAndAnswer(TMainForm& Aform, const std::optional<QString>& Apassword)
+{
+    bool answered = false;
+    Aform.show();
+    whenModal([&](QWidget* Adialog) {
+        if (Apassword) {
+            QTest::keyClicks(child<QLineEdit>(Adialog, "edtPassword"), *Apassword);
+            QTest::mouseClick(child<QPushButton>(Adialog, "btnOK"), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(child<QPushButton>(Adialog, "btnCancel"), Qt::LeftButton);
+        }
+        answered = true;
+    });
+    return QTest::qWaitFor([&] { return answered; });
+}
+
+void setConnection(TMainForm& Aform, const QString& Ahost, int Aport)
+{
+    auto* host = child<QLineEdit>(&Aform, "edtEftHost");
+    host->clear();
+    QTest::keyClicks(host, Ahost);
+    auto* port = child<QSpinBox>(&Aform, "edtEftPort");
+    QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(port, QString::number(Aport));
+    QCOMPARE(port->value(), Aport);
+}
+
+void click(TMainForm& Aform, const char* Abutton)
+{
+    QTest::mouseClick(child<QPushButton>(&Aform, Abutton), Qt::LeftButton);
+}
+
+// The request a 0.01 payment sends, as the terminal reads it.
+std::string payRequestFor001()
+{
+    return "000000000P0000000000000" + std::string("00000001") + std::string(128, ' ') + "00000000";
+}
+
+// Progress texts sent one after another: each receive tick of the client
+// ends when one arrives, so the client's tick count runs out quickly.
+std::vector<std::string> progressFlood()
+{
+    return std::vector<std::string>(6000, simProgress("ATTENDERE"));
+}
+
+// A port on which nothing listens: the simulator's, once it has closed.
+std::uint16_t closedPort()
+{
+    return TTerminalSim(TSimBehaviour{}).port();
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TMemoryLogTool> Ftool;
+
+    // A started console with its log in memory.
+    std::unique_ptr<TMainForm> startedForm()
+    {
+        auto form = std::make_unique<TMainForm>();
+        if (!showAndAnswer(*form, u"Tarvoqin58!"_s)) return nullptr;
+        return form;
+    }
+
+private slots:
+    void init() { Ftool = std::make_unique<TMemoryLogTool>(); }
+    void cleanup() { Ftool.reset(); }
+
+    void captionCarriesMajorMinorVersion()
+    {
+        TMainForm form;
+        QCOMPARE(form.windowTitle(), u"Varnex - Test Procollo 17 - v1.5"_s);
+    }
+
+    void startUpLines_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("failOpen");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("log on") << true << false << QStringList{u"Log abilitato"_s, readyLine};
+        QTest::newRow("log file cannot be opened")
+            << true << true << QStringList{u"Impossibile aprire il file di log"_s, readyLine};
+        QTest::newRow("log tool missing")
+            << false << false << QStringList{u"!!! Errore !!!"_s, u"Log tool not installed"_s, readyLine};
+    }
+
+    void startUpLines()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, failOpen);
+        QFETCH(QStringList, lines);
+        Ftool.reset();
+        Ftool = std::make_unique<TMemoryLogTool>(installed);
+        Ftool->failOpen(failOpen);
+
+        auto form = startedForm();
+        QVERIFY(form);
+        QCOMPARE(memoLines(*form), lines);
+        QVERIFY(form->isVisible());
+        if (installed && !failOpen) {
+            QCOMPARE(Ftool->opened().size(), 1u);
+            QCOMPARE(QString::fromStdU16String(Ftool->opened().front()), expectedLogFile());
+        }
+        // The client exists and gives plain-text results.
+        const auto records = Ftool->records();
+        QVERIFY(std::find(records.begin(), records.end(),
+                          TLogRecord{TLogRecordKind::Info, u"JSONout setted: False"}) != records.end());
+    }
+
+    // With the real logging tool the file lies next to the executable and
+    // holds the client's records up to its destruction on close.
+    void logFileNextToTheExecutable()
+    {
+        Ftool.reset();
+        QFile::remove(expectedLogFile());
+        {
+            auto form = startedForm();
+            QVERIFY(form);
+            QCOMPARE(memoLines(*form).first(), u"Log abilitato"_s);
+            QVERIFY(form->close());
+        }
+        QFile file(expectedLogFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray log = file.readAll();
+        const qsizetype created = log.indexOf("ECR object Created");
+        QVERIFY(created >= 0);
+        QVERIFY(log.indexOf("JSONout setted: False") > created);
+        QVERIFY(log.indexOf("ECR object destroyed") > created);
+    }
+
+    void cancelEndsWithoutClient()
+    {
+        TMainForm form;
+        QVERIFY(showAndAnswer(form, std::nullopt));
+        QVERIFY(QTest::qWaitFor([&] { return !form.isVisible(); }));
+        QCOMPARE(memoLines(form), QStringList());
+        QVERIFY(Ftool->opened().empty());
+        for (const TLogRecord& record : Ftool->records())
+            QVERIFY(record.text != u"Create");
+    }
+
+    void showingAgainDoesNotAskAgain()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        form->hide();
+        form->show();
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                asked = true;
+                modal->close();
+            }
+        });
+        QCoreApplication::processEvents();
+        QVERIFY(!asked);
+        QCOMPARE(memoLines(*form).size(), 2);
+    }
+
+    // "Pulisci" empties the area and leaves the boxes alone; the next action
+    // writes into the empty area, and an error leaves the window ready.
+    void clearThenAnError()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        QCOMPARE(memoLines(*form), QStringList());
+        QCOMPARE(child<QLineEdit>(form.get(), "edtEftHost")->text(), u"192.168.1."_s);
+        QCOMPARE(child<QSpinBox>(form.get(), "edtEftPort")->value(), 9100);
+
+        child<QLineEdit>(form.get(), "edtEftHost")->clear();
+        click(*form, "btnStatus");
+        click(*form, "btnPay");
+        QCOMPARE(memoLines(*form), (QStringList{statusWaitLine, u"!!! Errore !!!"_s, u"A Host is required"_s,
+                                                payWaitLine, u"!!! Errore !!!"_s, u"A Host is required"_s}));
+    }
+
+    void statusAgainstTheSimulator()
+    {
+        TSimBehaviour behaviour;
+        behaviour.statusDateTime = "0912262315";
+        TTerminalSim sim(behaviour);
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnStatus");
+        QCOMPARE(memoLines(*form), (QStringList{statusWaitLine, u"Terminal ID: SIM00001"_s,
+                                                u"Date/time: 0912262315"_s, u"Status: 0"_s,
+                                                u"SW Release: SIM 1.0.0"_s}));
+        QCOMPARE(simPayload(sim.framesAll().front()), std::string("000000000s"));
+    }
+
+    void paymentAgainstTheSimulator()
+    {
+        TTerminalSim sim(TSimBehaviour{});
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnPay");
+        const QStringList lines = memoLines(*form);
+        QCOMPARE(lines.first(), payWaitLine);
+        QCOMPARE(lines.at(1), u"Terminal ID: SIM00001"_s);
+        QCOMPARE(lines.at(2), u"Result: 00"_s);
+        QVERIFY(lines.indexOf(u"Auth Code: A1B2C3"_s) > 0);
+        QVERIFY(lines.filter(QRegularExpression(u"^Receipt: "_s)).size() == 1);
+        QVERIFY(!lines.contains(u"!!! Timeout !!!"_s));
+        QVERIFY(!lines.contains(u"Pagamento fallito!"_s));
+
+        const std::vector<std::string> frames = sim.framesAll();
+        QVERIFY(frames.size() >= 2);
+        QCOMPARE(simPayload(frames.at(0)), std::string("000000000E2"));
+        QCOMPARE(simPayload(frames.at(1)), payRequestFor001());
+
+        if (const QByteArray shot = qgetenv("ECR17_CONSOLE_SCREENSHOT"); !shot.isEmpty())
+            QVERIFY(form->grab().save(QString::fromLocal8Bit(shot)));
+    }
+
+    void refusedConnectShowsTheError()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, closedPort());
+
+        click(*form, "btnPay");
+        QCOMPARE(memoLines(*form), (QStringList{payWaitLine, u"!!! Errore !!!"_s,
+                                                u"Socket Error # %1"_s.arg(ECONNREFUSED),
+                                                u"Connection refused."_s}));
+
+        // The window is ready for the next action.
+        TTerminalSim sim(TSimBehaviour{});
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+        click(*form, "btnStatus");
+        QCOMPARE(memoLines(*form).at(5), u"Terminal ID: SIM00001"_s);
+    }
+
+    // The terminal acknowledges the request and then keeps sending progress
+    // texts: the outcome wait, or the receipt wait after an outcome, runs out.
+    void paymentTimeOut_data()
+    {
+        const TSimStep payRequestAcked[] = {TSimStep::readFrame(), TSimStep::ack(), TSimStep::readFrame(),
+                                            TSimStep::ack()};
+        const std::string refusedOutcome = simFrame("SIM000010E05");
+
+        QTest::addColumn<QVector<TSimStep>>("script");
+        QTest::addColumn<QStringList>("expected");
+
+        QVector<TSimStep> noOutcome(std::begin(payRequestAcked), std::end(payRequestAcked));
+        noOutcome << TSimStep::send(progressFlood(), std::chrono::milliseconds(1));
+        QTest::newRow("no outcome") << noOutcome
+                                    << QStringList{payWaitLine, u"Pagamento fallito!"_s, u"!!! Timeout !!!"_s};
+
+        QVector<TSimStep> noReceipt(std::begin(payRequestAcked), std::end(payRequestAcked));
+        noReceipt << TSimStep::send({refusedOutcome}) << TSimStep::readFrame()
+                  << TSimStep::send(progressFlood(), std::chrono::milliseconds(1));
+        QTest::newRow("outcome without receipt")
+            << noReceipt
+            << QStringList{payWaitLine,          u"Terminal ID: SIM00001"_s, u"Result: 05"_s,
+                           u"PAN: "_s,           u"Transaction Type: "_s,    u"Auth Code: "_s,
+                           u"Date/time: "_s,     u"Description: "_s,        u"Card Type: "_s,
+                           u"Acquirer ID: "_s,   u"STAN: "_s,                u"ID online: "_s,
+                           u"!!! Timeout !!!"_s};
+    }
+
+    void paymentTimeOut()
+    {
+        QFETCH(QVector<TSimStep>, script);
+        QFETCH(QStringList, expected);
+        TTerminalSim sim(std::vector<TSimScript>{TSimScript(script.begin(), script.end())});
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnPay");
+        QCOMPARE(memoLines(*form), expected);
+    }
+
+    // A close that arrives while an action lets the window paint its wait
+    // line is refused: the action still has the client, and finishes.
+    void closeDuringAnActionIsRefused()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        child<QLineEdit>(form.get(), "edtEftHost")->clear();
+
+        QCoreApplication::postEvent(form->windowHandle(), new QCloseEvent);
+        click(*form, "btnStatus");
+        QCOMPARE(memoLines(*form), (QStringList{statusWaitLine, u"!!! Errore !!!"_s, u"A Host is required"_s}));
+        QVERIFY(form->isVisible());
+        QVERIFY(form->close());
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"
