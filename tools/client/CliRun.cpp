@@ -1,0 +1,174 @@
+#include "CliRun.h"
+
+#include "ECR17u.h"
+#include "TextConvert.h"
+#include "ToolArgs.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+namespace {
+
+constexpr int exitTrue = 0;
+constexpr int exitFalse = 1;
+constexpr int exitError = 2;
+
+int exitOf(bool Aresult)
+{
+    return Aresult ? exitTrue : exitFalse;
+}
+
+// The progress callback is a plain procedure, so its stream is process-wide.
+std::ostream* progressOut = nullptr;
+
+void showProgress(const char16_t* Ares)
+{
+    if (progressOut)
+        *progressOut << textToUtf8(Ares) << std::endl;
+}
+
+// Switches the diagnostic log on for the lifetime of the object.
+class TCliLog {
+public:
+    TCliLog(const std::optional<std::string>& AlogFile, std::ostream& Aerr) : Factive(AlogFile.has_value())
+    {
+        if (Factive && !TECR::logEnable(utf8ToText(*AlogFile)))
+            Aerr << "ecr17: the log file could not be opened: " << *AlogFile << '\n';
+    }
+    ~TCliLog()
+    {
+        if (Factive)
+            TECR::logDisable();
+    }
+    TCliLog(const TCliLog&) = delete;
+    TCliLog& operator=(const TCliLog&) = delete;
+
+private:
+    bool Factive;
+};
+
+void configure(TECR& Aecr, const TCliRequest& Ar)
+{
+    Aecr.setHost(utf8ToText(Ar.host));
+    Aecr.setPort(Ar.port);
+    if (Ar.timeout)
+        Aecr.setTimeout(*Ar.timeout);
+    Aecr.setJSONOut(!Ar.text);
+    Aecr.setPrintMode(Ar.printMode);
+    if (Ar.cols)
+        Aecr.setReceiptColumns(*Ar.cols);
+    if (Ar.progress)
+        Aecr.setProgressCallback(showProgress);
+}
+
+int status(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
+{
+    std::u16string res;
+    const bool ok = Aecr.status(res);
+    As.out << textToUtf8(res);
+    return exitOf(ok);
+}
+
+int pay(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
+{
+    std::u16string res;
+    bool timedOut = false;
+    const bool ok = Aecr.pay(Ar.amount, utf8ToText(Ar.description), res, timedOut);
+    As.out << textToUtf8(res);
+    if (timedOut)
+        As.err << "Timeout\n";
+    return exitOf(ok);
+}
+
+int payAsync(TECR&, const TCliRequest&, const TCliStreams& As)
+{
+    As.err << "ecr17: pay-async is not available yet\n";
+    return usageExitCode;
+}
+
+int reprint(TECR& Aecr, const TCliRequest& Ar, const TCliStreams&)
+{
+    return exitOf(Aecr.reprint(Ar.serviceTicket));
+}
+
+int closeSession(TECR& Aecr, const TCliRequest&, const TCliStreams&)
+{
+    return exitOf(Aecr.closeSession());
+}
+
+int validate(TECR& Aecr, const TCliRequest& Ar, const TCliStreams&)
+{
+    return exitOf(Aecr.amountValidate(Ar.amount));
+}
+
+int formatReceipt(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
+{
+    const std::string receipt{std::istreambuf_iterator<char>(As.in), std::istreambuf_iterator<char>()};
+    As.out << textToUtf8(Aecr.formatReceipt(utf8ToText(receipt)));
+    return exitTrue;
+}
+
+using TCommandRun = int (*)(TECR&, const TCliRequest&, const TCliStreams&);
+
+TCommandRun runnerOf(TCliCommand Acommand)
+{
+    switch (Acommand) {
+    case TCliCommand::Status:
+        return status;
+    case TCliCommand::Pay:
+        return pay;
+    case TCliCommand::PayAsync:
+        return payAsync;
+    case TCliCommand::Reprint:
+        return reprint;
+    case TCliCommand::CloseSession:
+        return closeSession;
+    case TCliCommand::Validate:
+        return validate;
+    case TCliCommand::FormatReceipt:
+    case TCliCommand::Help:
+        break;
+    }
+    return formatReceipt;
+}
+
+int runWithClient(const TCliRequest& Ar, const TCliStreams& As)
+{
+    TCliLog log(Ar.logFile, As.err);
+    TECR ecr;
+    configure(ecr, Ar);
+    return runnerOf(Ar.command)(ecr, Ar, As);
+}
+
+} // namespace
+
+int cliRun(const TCliRequest& Arequest, const TCliStreams& Astreams)
+{
+    if (Arequest.command == TCliCommand::Help) {
+        Astreams.out << cliUsageText();
+        return exitTrue;
+    }
+    progressOut = &Astreams.err;
+    try {
+        const int code = runWithClient(Arequest, Astreams);
+        progressOut = nullptr;
+        return code;
+    } catch (const std::exception& e) {
+        progressOut = nullptr;
+        Astreams.err << e.what() << '\n';
+        return exitError;
+    }
+}
+
+int cliMain(int Aargc, const char* const* Aargv, const TCliStreams& Astreams)
+{
+    TCliRequest request;
+    try {
+        request = cliParseCommandLine(Aargc, Aargv);
+    } catch (const TUsageError& e) {
+        Astreams.err << "ecr17: " << e.what() << '\n';
+        return usageExitCode;
+    }
+    return cliRun(request, Astreams);
+}
