@@ -1,0 +1,168 @@
+// The ecr17 command as a whole: arguments in, exit status, standard output
+// and standard error out, against the simulator.
+#include "CliRun.h"
+#include "SimFrames.h"
+#include "TerminalSim.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+struct TCliOutcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+TCliOutcome runCli(std::vector<std::string> Aargs, const std::string& Ainput = "")
+{
+    std::vector<const char*> argv{"ecr17"};
+    for (const std::string& arg : Aargs)
+        argv.push_back(arg.c_str());
+    std::istringstream in(Ainput);
+    std::ostringstream out, err;
+    const int code = cliMain(static_cast<int>(argv.size()), argv.data(), {in, out, err});
+    return {code, out.str(), err.str()};
+}
+
+std::vector<std::string> at(const TTerminalSim& Asim, std::vector<std::string> Aargs)
+{
+    Aargs.insert(Aargs.begin(), {"--host", "127.0.0.1", "--port", std::to_string(Asim.port())});
+    return Aargs;
+}
+
+TSimBehaviour fixedTerminal()
+{
+    TSimBehaviour b;
+    b.statusDateTime = "0912262315";
+    b.outcomeDateTime = "3432315";
+    b.progressTexts = 1;
+    return b;
+}
+
+const std::string approvedText = "Terminal ID: SIM00001\n"
+                                 "Result: 00\n"
+                                 "PAN: ************0019   \n"
+                                 "Transaction Type: ICC\n"
+                                 "Auth Code: A1B2C3\n"
+                                 "Date/time: 3432315\n"
+                                 "Description: \n"
+                                 "Card Type: 1\n"
+                                 "Acquirer ID: 00000012345\n"
+                                 "STAN: 000001\n"
+                                 "ID online: 000042\n";
+
+} // namespace
+
+TEST(CliCommand, StatusPrintsTheResultTextUnchanged)
+{
+    TTerminalSim sim(fixedTerminal());
+    const TCliOutcome text = runCli(at(sim, {"--text", "status"}));
+    EXPECT_EQ(text.code, 0);
+    EXPECT_EQ(text.out, "Terminal ID: SIM00001\nDate/time: 0912262315\nStatus: 0\nSW Release: SIM 1.0.0\n");
+    EXPECT_EQ(text.err, "");
+
+    const TCliOutcome json = runCli(at(sim, {"status"}));
+    EXPECT_EQ(json.code, 0);
+    EXPECT_EQ(json.out, R"({"termID":"SIM00001","datetime":"0912262315","status":"0","SWrelease":"SIM 1.0.0"})");
+}
+
+TEST(CliCommand, PayWithReceiptAndProgress)
+{
+    TTerminalSim sim(fixedTerminal());
+    const TCliOutcome r = runCli(at(sim, {"--print-mode", "2", "--text", "--progress", "pay", "0.01"}));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, approvedText + "Receipt: SIMULATED TERMINAL\nTERMINAL SIM00001\nPAYMENT\nAMOUNT EUR 0.01\n"
+                                    "STAN 000001\nAPPROVED AUTH A1B2C3\n\n");
+    EXPECT_EQ(r.err, "PROGRESS 1\n");
+    ASSERT_TRUE(sim.waitForClosed(1));
+    const auto frames = sim.connection(0).frames;
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(frames[0], simFrame("000000000E2"));
+    EXPECT_EQ(frames[1], simFrame("000000000P000000000000000000001" + std::string(128, ' ') + "00000000"));
+}
+
+TEST(CliCommand, MissingReceiptReportsTimeoutButSucceeds)
+{
+    const std::string outcome =
+        simFrame("SIM000010E00************0019   ICCA1B2C33432315100000012345000001000042");
+    TTerminalSim sim({{TSimStep::readFrame(), TSimStep::ack(), TSimStep::readFrame(), TSimStep::ack(),
+                       TSimStep::send({outcome})}});
+    const TCliOutcome r = runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01", "x"}));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, approvedText);
+    EXPECT_EQ(r.err, "Timeout\n");
+}
+
+TEST(CliCommand, ErrorsExitWithTwoAndTheMessage)
+{
+    TTerminalSim sim(fixedTerminal());
+    const TCliOutcome invalid = runCli(at(sim, {"pay", "0"}));
+    EXPECT_EQ(invalid.code, 2);
+    EXPECT_EQ(invalid.out, "");
+    EXPECT_EQ(invalid.err, "Amount non valid.\n");
+
+    std::uint16_t closedPort;
+    {
+        TTerminalSim gone({});
+        closedPort = gone.port();
+    }
+    const TCliOutcome refused = runCli({"--host", "127.0.0.1", "--port", std::to_string(closedPort), "status"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_EQ(refused.err.rfind("Socket Error # ", 0), 0u) << refused.err;
+}
+
+TEST(CliCommand, ServiceCommandsAndLocalCommands)
+{
+    TTerminalSim sim(fixedTerminal());
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int code;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        {at(sim, {"reprint", "--service-ticket"}), "", 0, "", ""},
+        {at(sim, {"close-session"}), "", 1, "", ""},
+        {{"validate", "0.01"}, "", 0, "", ""},
+        {{"validate", "-1"}, "", 1, "", ""},
+        {{"--cols", "12", "format-receipt"}, "abc}0123456789ABCDEF\x7F\x1B", 0, "abc\n0123456789AB\nCDEF", ""},
+        {{"validate", "1.23456"}, "", 64, "",
+         "ecr17: AMOUNT must be a decimal with \".\" and at most four decimals, not \"1.23456\"\n"},
+        {{"--host", "127.0.0.1", "pay-async", "1"}, "", 64, "", "ecr17: pay-async is not available yet\n"},
+        {{"status"}, "", 64, "", "ecr17: status needs --host\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const TCliOutcome r = runCli(c.args, c.input);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
+    // Only reprint reached the terminal: close-session finds no open connection.
+    ASSERT_TRUE(sim.waitForClosed(1));
+    EXPECT_EQ(sim.connectionCount(), 1u);
+    EXPECT_EQ(sim.connection(0).frames, (std::vector<std::string>{simFrame("000000000R010000000000")}));
+}
+
+TEST(CliCommand, LogOptionWritesTheLogFile)
+{
+    TTerminalSim sim(fixedTerminal());
+    const auto dir = std::filesystem::temp_directory_path() / ("ecr17-cli-" + std::to_string(sim.port()));
+    std::filesystem::create_directories(dir);
+    const auto logFile = dir / "cli.log";
+    EXPECT_EQ(runCli(at(sim, {"--log", logFile.string(), "status"})).code, 0);
+    std::ifstream dlog(dir / "cli.dlog");
+    const std::string content{std::istreambuf_iterator<char>(dlog), std::istreambuf_iterator<char>()};
+    EXPECT_NE(content.find("Get EFT status completed"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
