@@ -33,6 +33,13 @@ TCliOutcome runCli(std::vector<std::string> Aargs, const std::string& Ainput = "
     return {code, out.str(), err.str()};
 }
 
+void expectRun(const TCliOutcome& Arun, int Acode, const std::string& Aout, const std::string& Aerr)
+{
+    EXPECT_EQ(Arun.code, Acode);
+    EXPECT_EQ(Arun.out, Aout);
+    EXPECT_EQ(Arun.err, Aerr);
+}
+
 std::vector<std::string> at(const TTerminalSim& Asim, std::vector<std::string> Aargs)
 {
     Aargs.insert(Aargs.begin(), {"--host", "127.0.0.1", "--port", std::to_string(Asim.port())});
@@ -65,24 +72,19 @@ const std::string approvedText = "Terminal ID: SIM00001\n"
 TEST(CliCommand, StatusPrintsTheResultTextUnchanged)
 {
     TTerminalSim sim(fixedTerminal());
-    const TCliOutcome text = runCli(at(sim, {"--text", "status"}));
-    EXPECT_EQ(text.code, 0);
-    EXPECT_EQ(text.out, "Terminal ID: SIM00001\nDate/time: 0912262315\nStatus: 0\nSW Release: SIM 1.0.0\n");
-    EXPECT_EQ(text.err, "");
-
-    const TCliOutcome json = runCli(at(sim, {"status"}));
-    EXPECT_EQ(json.code, 0);
-    EXPECT_EQ(json.out, R"({"termID":"SIM00001","datetime":"0912262315","status":"0","SWrelease":"SIM 1.0.0"})");
+    expectRun(runCli(at(sim, {"--text", "status"})), 0,
+              "Terminal ID: SIM00001\nDate/time: 0912262315\nStatus: 0\nSW Release: SIM 1.0.0\n", "");
+    expectRun(runCli(at(sim, {"status"})), 0,
+              R"({"termID":"SIM00001","datetime":"0912262315","status":"0","SWrelease":"SIM 1.0.0"})", "");
 }
 
 TEST(CliCommand, PayWithReceiptAndProgress)
 {
     TTerminalSim sim(fixedTerminal());
-    const TCliOutcome r = runCli(at(sim, {"--print-mode", "2", "--text", "--progress", "pay", "0.01"}));
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, approvedText + "Receipt: SIMULATED TERMINAL\nTERMINAL SIM00001\nPAYMENT\nAMOUNT EUR 0.01\n"
-                                    "STAN 000001\nAPPROVED AUTH A1B2C3\n\n");
-    EXPECT_EQ(r.err, "PROGRESS 1\n");
+    expectRun(runCli(at(sim, {"--print-mode", "2", "--text", "--progress", "pay", "0.01"})), 0,
+              approvedText + "Receipt: SIMULATED TERMINAL\nTERMINAL SIM00001\nPAYMENT\nAMOUNT EUR 0.01\n"
+                             "STAN 000001\nAPPROVED AUTH A1B2C3\n\n",
+              "PROGRESS 1\n");
     ASSERT_TRUE(sim.waitForClosed(1));
     const auto frames = sim.connection(0).frames;
     ASSERT_EQ(frames.size(), 6u);
@@ -96,19 +98,14 @@ TEST(CliCommand, MissingReceiptReportsTimeoutButSucceeds)
         simFrame("SIM000010E00************0019   ICCA1B2C33432315100000012345000001000042");
     TTerminalSim sim({{TSimStep::readFrame(), TSimStep::ack(), TSimStep::readFrame(), TSimStep::ack(),
                        TSimStep::send({outcome})}});
-    const TCliOutcome r = runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01", "x"}));
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, approvedText);
-    EXPECT_EQ(r.err, "Timeout\n");
+    expectRun(runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01", "x"})), 0, approvedText,
+              "Timeout\n");
 }
 
 TEST(CliCommand, ErrorsExitWithTwoAndTheMessage)
 {
     TTerminalSim sim(fixedTerminal());
-    const TCliOutcome invalid = runCli(at(sim, {"pay", "0"}));
-    EXPECT_EQ(invalid.code, 2);
-    EXPECT_EQ(invalid.out, "");
-    EXPECT_EQ(invalid.err, "Amount non valid.\n");
+    expectRun(runCli(at(sim, {"pay", "0"})), 2, "", "Amount non valid.\n");
 
     std::uint16_t closedPort;
     {
@@ -143,10 +140,7 @@ TEST(CliCommand, ServiceCommandsAndLocalCommands)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());
-        const TCliOutcome r = runCli(c.args, c.input);
-        EXPECT_EQ(r.code, c.code);
-        EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, c.err);
+        expectRun(runCli(c.args, c.input), c.code, c.out, c.err);
     }
     // Only reprint reached the terminal: close-session finds no open connection.
     ASSERT_TRUE(sim.waitForClosed(1));

@@ -7,6 +7,7 @@
 #include <istream>
 #include <iterator>
 #include <ostream>
+#include <stdexcept>
 
 namespace {
 
@@ -111,26 +112,27 @@ int formatReceipt(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
 
 using TCommandRun = int (*)(TECR&, const TCliRequest&, const TCliStreams&);
 
+struct TCommandEntry {
+    TCliCommand command;
+    TCommandRun run;
+};
+
+constexpr TCommandEntry runners[] = {
+    {TCliCommand::Status, status},
+    {TCliCommand::Pay, pay},
+    {TCliCommand::PayAsync, payAsync},
+    {TCliCommand::Reprint, reprint},
+    {TCliCommand::CloseSession, closeSession},
+    {TCliCommand::Validate, validate},
+    {TCliCommand::FormatReceipt, formatReceipt},
+};
+
 TCommandRun runnerOf(TCliCommand Acommand)
 {
-    switch (Acommand) {
-    case TCliCommand::Status:
-        return status;
-    case TCliCommand::Pay:
-        return pay;
-    case TCliCommand::PayAsync:
-        return payAsync;
-    case TCliCommand::Reprint:
-        return reprint;
-    case TCliCommand::CloseSession:
-        return closeSession;
-    case TCliCommand::Validate:
-        return validate;
-    case TCliCommand::FormatReceipt:
-    case TCliCommand::Help:
-        break;
-    }
-    return formatReceipt;
+    for (const TCommandEntry& entry : runners)
+        if (entry.command == Acommand)
+            return entry.run;
+    throw std::logic_error("no runner for the command");
 }
 
 int runWithClient(const TCliRequest& Ar, const TCliStreams& As)

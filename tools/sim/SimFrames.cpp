@@ -1,10 +1,6 @@
 #include "SimFrames.h"
 
-#include "FrameCodec.h"
-
 #include <cstdint>
-
-namespace sb = simbytes;
 
 namespace {
 
@@ -26,15 +22,16 @@ std::string withLrc(std::string Abytes)
 // A stray ACK not followed by ETX is noise, not the start of a frame.
 bool startsFrame(std::string_view Abuffer, size_t Apos)
 {
-    if (Abuffer[Apos] == sb::STX)
+    if (Abuffer[Apos] == simByte(STX))
         return true;
-    return Apos + 1 >= Abuffer.size() || Abuffer[Apos + 1] == sb::ETX;
+    return Apos + 1 >= Abuffer.size() || Abuffer[Apos + 1] == simByte(ETX);
 }
 
 std::optional<size_t> frameStart(std::string_view Abuffer)
 {
-    for (size_t pos = Abuffer.find_first_of(std::string{sb::STX, sb::ACK}); pos != std::string_view::npos;
-         pos = Abuffer.find_first_of(std::string{sb::STX, sb::ACK}, pos + 1)) {
+    const std::string starts{simByte(STX), simByte(ACK)};
+    for (size_t pos = Abuffer.find_first_of(starts); pos != std::string_view::npos;
+         pos = Abuffer.find_first_of(starts, pos + 1)) {
         if (startsFrame(Abuffer, pos))
             return pos;
     }
@@ -44,7 +41,7 @@ std::optional<size_t> frameStart(std::string_view Abuffer)
 // One past the check character, or nullopt while the frame is incomplete.
 std::optional<size_t> frameEnd(std::string_view Abuffer)
 {
-    const size_t etx = Abuffer[0] == sb::ACK ? 1 : Abuffer.find(sb::ETX, 1);
+    const size_t etx = Abuffer[0] == simByte(ACK) ? 1 : Abuffer.find(simByte(ETX), 1);
     if (etx == std::string_view::npos || etx + 1 >= Abuffer.size())
         return std::nullopt;
     return etx + 2;
@@ -54,25 +51,25 @@ std::optional<size_t> frameEnd(std::string_view Abuffer)
 
 std::string simFrame(std::string_view Amessage)
 {
-    return withLrc(sb::STX + std::string(Amessage) + sb::ETX);
+    return withLrc(simByte(STX) + std::string(Amessage) + simByte(ETX));
 }
 
 std::string simAckFrame()
 {
-    return withLrc(std::string{sb::ACK, sb::ETX});
+    return withLrc(std::string{simByte(ACK), simByte(ETX)});
 }
 
 std::string simProgress(std::string_view Atext)
 {
-    return sb::SOH + std::string(Atext) + sb::EOT;
+    return simByte(SOH) + std::string(Atext) + simByte(EOT);
 }
 
 std::string simPayload(std::string_view Aframe)
 {
-    const size_t stx = Aframe.find(sb::STX);
+    const size_t stx = Aframe.find(simByte(STX));
     if (stx == std::string_view::npos)
         return {};
-    const size_t etx = Aframe.find(sb::ETX, stx);
+    const size_t etx = Aframe.find(simByte(ETX), stx);
     if (etx == std::string_view::npos)
         return {};
     return std::string(Aframe.substr(stx + 1, etx - stx - 1));

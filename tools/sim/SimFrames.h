@@ -1,18 +1,14 @@
 // The link's frames as raw bytes, as the terminal side reads and writes them.
 #pragma once
 
+#include "FrameCodec.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace simbytes {
-inline constexpr char SOH = 0x01;
-inline constexpr char STX = 0x02;
-inline constexpr char ETX = 0x03;
-inline constexpr char EOT = 0x04;
-inline constexpr char ACK = 0x06;
-inline constexpr char ESC = 0x1B;
-}
+// A control character of the link (SOH, STX, ...) as the byte on the wire.
+constexpr char simByte(char16_t Acontrol) noexcept { return static_cast<char>(Acontrol); }
 
 // STX message ETX LRC, the LRC taken over the bytes from STX to ETX.
 std::string simFrame(std::string_view Amessage);

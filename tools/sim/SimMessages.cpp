@@ -85,7 +85,7 @@ std::vector<std::string> simReceiptBlocks(const std::vector<std::string>& Alines
         blocks.push_back(block);
     }
     if (!blocks.empty())
-        blocks.back() += simbytes::ESC;
+        blocks.back() += simByte(ESC);
     return blocks;
 }
 
