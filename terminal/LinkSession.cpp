@@ -67,7 +67,9 @@ std::u16string TLinkSession::receiveData(int Atimeout, bool& AtimedOut, bool Aac
             dlogMsg(u"Timeout occurred", lvWarning);
             break;
         }
-        FtcpClient->CheckForDataOnSource(Ftiming.pollMs);
+        // Bytes the Connected() check just queued are an answer already.
+        if (FtcpClient->InputBufferIsEmpty())
+            FtcpClient->CheckForDataOnSource(Ftiming.pollMs);
         FtcpClient->CheckForDisconnect(true, false);
         if (FtcpClient->InputBufferIsEmpty())
             continue;

@@ -183,9 +183,9 @@ void TTcpConnection::Write(std::u16string_view AText)
 
 void TTcpConnection::CheckForDataOnSource(int ATimeoutMs)
 {
-    // Connected() has already moved what was waiting; bytes in the queue are
-    // an answer, so there is nothing to wait for.
-    if (!Connected() || !FInput.empty() || FSocket < 0)
+    // Connected() moves what is already waiting: then there is nothing to wait for.
+    const size_t queued = FInput.size();
+    if (!Connected() || FInput.size() != queued || FSocket < 0)
         return;
     if (waitReadable(FSocket, ATimeoutMs))
         readAvailable();

@@ -1,0 +1,165 @@
+#include "LogRecords.h"
+#include "TcpConnection.h"
+#include "TerminalSim.h"
+#include "TransportErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <class E>
+void expectThrowMessage(const std::function<void()>& Awork, const std::string& Amessage)
+{
+    try {
+        Awork();
+        ADD_FAILURE() << "no error, expected " << Amessage;
+    } catch (const E& e) {
+        EXPECT_EQ(e.what(), Amessage);
+    }
+}
+
+// A port on 127.0.0.1 that is bound but not listening: a connect is refused.
+class TRefusingPort {
+public:
+    TRefusingPort() : Fsocket(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(Fsocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(Fsocket, reinterpret_cast<sockaddr*>(&address), &length);
+        Fport = ntohs(address.sin_port);
+    }
+    ~TRefusingPort() { ::close(Fsocket); }
+    std::uint16_t port() const { return Fport; }
+
+private:
+    int Fsocket;
+    std::uint16_t Fport = 0;
+};
+
+struct TcpConnectionTest : ::testing::Test {
+    void serve(std::vector<TSimScript> Ascripts)
+    {
+        sim = std::make_unique<TTerminalSim>(std::move(Ascripts));
+        connection.setHost(u"127.0.0.1");
+        connection.setPort(sim->port());
+    }
+    // Waits until the queue holds Acount bytes.
+    void awaitQueued(size_t Acount)
+    {
+        while (connection.InputBufferSize() < Acount) {
+            connection.CheckForDataOnSource(5000);
+            if (!connection.Connected())
+                break;
+        }
+        ASSERT_GE(connection.InputBufferSize(), Acount);
+    }
+
+    TMemoryLogTool log;
+    std::unique_ptr<TTerminalSim> sim;
+    TTcpConnection connection;
+    int connected = 0;
+    int disconnected = 0;
+};
+
+TEST_F(TcpConnectionTest, ConnectNeedsHostAndPort)
+{
+    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "A Host is required");
+    connection.setHost(u"127.0.0.1");
+    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "A Port is required");
+    EXPECT_FALSE(connection.Connected());
+}
+
+TEST_F(TcpConnectionTest, RefusedConnectIsASocketError)
+{
+    TRefusingPort refusing;
+    connection.setHost(u"127.0.0.1");
+    connection.setPort(refusing.port());
+    expectThrowMessage<ESocketError>([&] { connection.Connect(); }, "Socket Error # 111\r\nConnection refused.");
+    EXPECT_FALSE(connection.Connected());
+}
+
+TEST_F(TcpConnectionTest, EventsFireOnceForConnectAndDisconnect)
+{
+    serve({{TSimStep::silent()}});
+    connection.setHost(u"localhost");
+    connection.setOnConnected([&] { ++connected; });
+    connection.setOnDisconnected([&] { ++disconnected; });
+    connection.Connect();
+    EXPECT_TRUE(connection.Connected());
+    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "Already connected.");
+    connection.Disconnect();
+    connection.Disconnect();
+    EXPECT_EQ(connected, 1);
+    EXPECT_EQ(disconnected, 1);
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_TRUE(sim->waitForClosed(1));
+}
+
+TEST_F(TcpConnectionTest, WritesOneByteACharacterAndReadsBytesAboveAsciiAsReplacement)
+{
+    serve({{TSimStep::readFrame(), TSimStep::send({std::string("\xE8\0z", 3)})}});
+    connection.Connect();
+    connection.Write(u"\x02\u00E8\x03\x7F");
+    awaitQueued(3);
+    EXPECT_EQ(connection.ReadString(connection.InputBufferSize()), (std::u16string{0xFFFD, 0, u'z'}));
+    EXPECT_EQ(sim->connection(0).frames, std::vector<std::string>{"\x02?\x03\x7F"});
+}
+
+TEST_F(TcpConnectionTest, PeerCloseLeavesUnreadBytesReadableButRefusesWrites)
+{
+    serve({{TSimStep::send({"ab"}), TSimStep::close()}});
+    connection.setOnDisconnected([&] { ++disconnected; });
+    connection.Connect();
+    awaitQueued(2);
+    // Waits for the end of the stream behind the two bytes.
+    connection.CheckForDataOnSource(5000);
+    EXPECT_TRUE(connection.Connected());
+    EXPECT_NO_THROW(connection.CheckForDisconnect(true, false));
+    expectThrowMessage<EConnClosedGracefully>([&] { connection.Write(u"x"); }, "Connection Closed Gracefully.");
+    EXPECT_EQ(connection.ReadString(2), u"ab");
+    EXPECT_FALSE(connection.Connected());
+    expectThrowMessage<EConnClosedGracefully>([&] { connection.CheckForDisconnect(true, false); },
+                                              "Connection Closed Gracefully.");
+    connection.Disconnect();
+    EXPECT_EQ(disconnected, 0);
+}
+
+TEST_F(TcpConnectionTest, DisconnectDiscardsUnreadBytesAndConnectStartsEmpty)
+{
+    serve({{TSimStep::send({"xyz"})}, {TSimStep::send({"1"})}});
+    connection.Connect();
+    awaitQueued(3);
+    connection.Disconnect();
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_TRUE(connection.InputBufferIsEmpty());
+    connection.Connect();
+    awaitQueued(1);
+    EXPECT_EQ(connection.ReadString(10), u"1");
+}
+
+TEST_F(TcpConnectionTest, ResetByPeerIsAClose)
+{
+    serve({{TSimStep::send({"q"}), TSimStep::reset()}, {TSimStep::silent()}});
+    connection.Connect();
+    awaitQueued(1);
+    while (connection.Connected()) {
+        connection.ReadString(connection.InputBufferSize());
+        connection.CheckForDataOnSource(5000);
+    }
+    expectThrowMessage<EConnClosedGracefully>([&] { connection.CheckForDisconnect(true, false); },
+                                              "Connection Closed Gracefully.");
+    // Still usable.
+    connection.Connect();
+    EXPECT_TRUE(connection.Connected());
+}
+
+} // namespace
