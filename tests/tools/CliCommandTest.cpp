@@ -94,11 +94,10 @@ TEST(CliCommand, PayWithReceiptAndProgress)
 
 TEST(CliCommand, MissingReceiptReportsTimeoutButSucceeds)
 {
-    const std::string outcome =
-        simFrame("SIM000010E00************0019   ICCA1B2C33432315100000012345000001000042");
-    TTerminalSim sim({{TSimStep::readFrame(), TSimStep::ack(), TSimStep::readFrame(), TSimStep::ack(),
-                       TSimStep::send({outcome})}});
-    expectRun(runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01", "x"})), 0, approvedText,
+    TSimBehaviour b = fixedTerminal();
+    b.receiptBlocks = 0;
+    TTerminalSim sim(b);
+    expectRun(runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01"})), 0, approvedText,
               "Timeout\n");
 }
 

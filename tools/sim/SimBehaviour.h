@@ -32,7 +32,8 @@ struct TSimBehaviour {
     unsigned stan = 1;
 
     std::size_t progressTexts = 2;     // SOH text EOT before the outcome
-    std::size_t receiptBlocks = 3;     // when the last print mode was 1 or 2
+    // When the last print mode was 1 or 2; 0 sends no receipt at all.
+    std::size_t receiptBlocks = 3;
 
     // Delays before the acknowledgement of a command, before a status response
     // or an outcome, before each progress text and before each receipt block.
