@@ -1,9 +1,11 @@
 #include "JSONNumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace jsonnumbertext {
@@ -26,28 +28,137 @@ bool isDigit(char16_t c) noexcept
 
 }  // namespace
 
-std::size_t FormatNumber(long double v, char* out) noexcept
+namespace {
+
+// A number as decimal digits d1 d2 ... dn times 10^(exponent - n + 1).
+struct Decimal {
+    bool negative = false;
+    char digits[48];
+    int n = 0;
+    int exponent = 0;
+};
+
+// Reads to_chars' scientific text "-d.ddde+XX".
+void splitScientific(const char* text, const char* end, Decimal& x) noexcept
 {
-    // Integers below 1e15 print all their digits: skip the float formatter.
-    if (v == std::trunc(v) && std::fabs(v) < 1e15L && !(v == 0 && std::signbit(v))) {
-        auto r = std::to_chars(out, out + kMaxNumberText, static_cast<std::int64_t>(v));
-        return static_cast<std::size_t>(r.ptr - out);
-    }
-    auto r = std::to_chars(out, out + kMaxNumberText, v, std::chars_format::general, 15);
-    std::size_t n = static_cast<std::size_t>(r.ptr - out);
-    // Drop the exponent's leading zeros: "1e-07" becomes "1e-7".
-    char* e = static_cast<char*>(std::memchr(out, 'e', n));
-    if (e != nullptr) {
-        char* digits = e + 2;  // to_chars always writes the exponent's sign
-        char* first = digits;
-        while (first + 1 < out + n && *first == '0')
-            ++first;
-        if (first != digits) {
-            std::memmove(digits, first, static_cast<std::size_t>(out + n - first));
-            n -= static_cast<std::size_t>(first - digits);
+    const char* p = text;
+    x.negative = *p == '-';
+    if (x.negative)
+        ++p;
+    x.n = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            x.digits[x.n++] = *p;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, x.exponent);
+}
+
+template <class Float>
+void scientific(Float v, Decimal& x, bool fifteenDigits) noexcept
+{
+    char text[kMaxNumberText + 16];
+    const auto r = fifteenDigits ? std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 14)
+                                 : std::to_chars(text, text + sizeof text, v, std::chars_format::scientific);
+    splitScientific(text, r.ptr, x);
+}
+
+// Rounds the shortest round-trip digits of a value to 15 digits when that
+// surely gives the value's own 15-digit rounding. The shortest digits lie
+// within half an ulp of the value, which is below maxError (in millionths
+// of a unit of the 15th digit); only when the dropped part is that close to
+// one half could the two roundings differ.
+bool roundShortest(Decimal& x, long maxError) noexcept
+{
+    long dropped = 0;  // digits 16 to 21, in millionths of the 15th digit's unit
+    for (int i = 15; i < 21; ++i)
+        dropped = dropped * 10 + (i < x.n ? x.digits[i] - '0' : 0);
+    const long half = 500000;
+    if (dropped + 1 + maxError >= half && dropped - maxError <= half)
+        return false;
+    x.n = 15;
+    if (dropped > half) {
+        int i = 14;
+        while (i >= 0 && x.digits[i] == '9')
+            x.digits[i--] = '0';
+        if (i >= 0) {
+            ++x.digits[i];
+        } else {  // 999... carried into a new leading digit
+            x.digits[0] = '1';
+            ++x.exponent;
         }
     }
-    return n;
+    return true;
+}
+
+}  // namespace
+
+std::size_t FormatNumber(long double v, char* out) noexcept
+{
+    // Most values are doubles; tested as doubles, they avoid the slow x87
+    // conversions of long double.
+    const double d = static_cast<double>(v);
+    const bool isDouble = static_cast<long double>(d) == v;
+
+    // Integers below 1e15 print all their digits: skip the float formatter.
+    if (isDouble && std::fabs(d) < 1e15) {
+        const auto i = static_cast<std::int64_t>(d);
+        if (static_cast<double>(i) == d && !(i == 0 && std::signbit(d)))
+            return static_cast<std::size_t>(std::to_chars(out, out + kMaxNumberText, i).ptr - out);
+    }
+
+    // The 15 significant digits. The shortest round-trip digits are the
+    // fastest to get, and at most 15 of them are already the 15-digit
+    // rounding (an ulp is below a unit of the 15th digit); more are rounded
+    // here when that is safe, else the value is formatted exactly.
+    // Half an ulp of a double is at most 0.111 of a unit of the 15th digit
+    // (10^15 / 2^53), of a long double 0.000055 (10^15 / 2^64).
+    Decimal x;
+    if (isDouble)
+        scientific(d, x, false);
+    else
+        scientific(v, x, false);
+    // The bound holds for normal numbers only; subnormals take the exact way.
+    const bool normal = isDouble ? std::fabs(d) >= std::numeric_limits<double>::min()
+                                 : std::fabs(v) >= std::numeric_limits<long double>::min();
+    if (x.n > 15 && !(normal && roundShortest(x, isDouble ? 112000 : 100))) {
+        if (isDouble)
+            scientific(d, x, true);
+        else
+            scientific(v, x, true);
+    }
+    while (x.n > 1 && x.digits[x.n - 1] == '0')
+        --x.n;
+
+    char* o = out;
+    if (x.negative)
+        *o++ = '-';
+    const char* digits = x.digits;
+    const int n = x.n;
+    const int exponent = x.exponent;
+    // General format: scientific below 1e-4 and from 1e15 up, else fixed.
+    if (exponent < -4 || exponent >= 15) {
+        *o++ = digits[0];
+        if (n > 1) {
+            *o++ = '.';
+            o = std::copy(digits + 1, digits + n, o);
+        }
+        *o++ = 'e';
+        *o++ = exponent < 0 ? '-' : '+';
+        o = std::to_chars(o, out + kMaxNumberText, exponent < 0 ? -exponent : exponent).ptr;
+    } else if (exponent >= 0) {
+        for (int i = 0; i <= exponent; ++i)
+            *o++ = i < n ? digits[i] : '0';
+        if (n > exponent + 1) {
+            *o++ = '.';
+            o = std::copy(digits + exponent + 1, digits + n, o);
+        }
+    } else {
+        *o++ = '0';
+        *o++ = '.';
+        for (int i = -1; i > exponent; --i)
+            *o++ = '0';
+        o = std::copy(digits, digits + n, o);
+    }
+    return static_cast<std::size_t>(o - out);
 }
 
 ScanResult ScanNumber(const char16_t*& p, const char16_t* end, long double& value)

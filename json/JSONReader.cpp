@@ -1,11 +1,10 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "JSONNumberText.h"
 #include "uJSON.h"
-
-namespace {
 
 // Recursive descent over the UTF-16 text by position. Any failure gives null
 // for the whole text: a container whose element fails cannot reach its
@@ -38,7 +37,12 @@ private:
     const char16_t* p_;
     const char16_t* end_;
     int depth_ = 0;
+    // Elements of the open containers, so each container's list is
+    // allocated once at its exact size when it closes.
+    std::vector<std::unique_ptr<TJSONbase>> pending_;
 };
+
+namespace {
 
 int hexValue(char16_t c) noexcept
 {
@@ -50,6 +54,8 @@ int hexValue(char16_t c) noexcept
         return c - u'A' + 10;
     return -1;
 }
+
+}  // namespace
 
 std::unique_ptr<TJSONbase> TJSONReader::readValue()
 {
@@ -171,21 +177,28 @@ std::unique_ptr<TJSONbase> TJSONReader::readList()
     if (++depth_ > TJSON::kMaxDepth)
         return nullptr;
     ++p_;
-    auto list = std::make_unique<TJSONlist>();
+    const std::size_t first = pending_.size();
     for (;;) {
         skipWhitespace();
         if (p_ < end_ && *p_ == u']')
             break;
         std::unique_ptr<TJSONbase> element = readValue();
-        if (!element)
+        if (!element) {
+            pending_.resize(first);
             return nullptr;
-        list->Add(std::move(element));
+        }
+        pending_.push_back(std::move(element));
         skipWhitespace();
         if (p_ < end_ && *p_ == u',')
             ++p_;
     }
     ++p_;
     --depth_;
+    auto list = std::make_unique<TJSONlist>();
+    list->fList.reserve(pending_.size() - first);
+    for (std::size_t i = first; i < pending_.size(); ++i)
+        list->fList.push_back(std::move(pending_[i]));
+    pending_.resize(first);
     return list;
 }
 
@@ -194,32 +207,38 @@ std::unique_ptr<TJSONbase> TJSONReader::readObject()
     if (++depth_ > TJSON::kMaxDepth)
         return nullptr;
     ++p_;
-    auto object = std::make_unique<TJSONobject>(true);
+    const std::size_t first = pending_.size();
     for (;;) {
         skipWhitespace();
         if (p_ < end_ && *p_ == u'}')
             break;
         std::u16string name;
-        if (p_ == end_ || *p_ != u'"' || !readString(name))
+        std::unique_ptr<TJSONbase> value;
+        if (p_ < end_ && *p_ == u'"' && readString(name)) {
+            skipWhitespace();
+            if (p_ < end_ && *p_ == u':') {
+                ++p_;
+                value = readValue();
+            }
+        }
+        if (!value) {
+            pending_.resize(first);
             return nullptr;
-        skipWhitespace();
-        if (p_ == end_ || *p_ != u':')
-            return nullptr;
-        ++p_;
-        std::unique_ptr<TJSONbase> value = readValue();
-        if (!value)
-            return nullptr;
-        object->AppendChild(std::make_unique<TJSONobjectmethod>(std::move(name), std::move(value)));
+        }
+        pending_.push_back(std::make_unique<TJSONobjectmethod>(std::move(name), std::move(value)));
         skipWhitespace();
         if (p_ < end_ && *p_ == u',')
             ++p_;
     }
     ++p_;
     --depth_;
+    auto object = std::make_unique<TJSONobject>(true);
+    object->fList.reserve(pending_.size() - first);
+    for (std::size_t i = first; i < pending_.size(); ++i)
+        object->AppendChild(std::move(pending_[i]));  // also indexes the name
+    pending_.resize(first);
     return object;
 }
-
-}  // namespace
 
 std::unique_ptr<TJSONbase> TJSON::ParseText(std::u16string_view txt) noexcept
 {

@@ -173,6 +173,15 @@ void TJSONbase::freeAll(Owned& pending) noexcept
     }
 }
 
+void TJSONbase::freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept
+{
+    if (!node)
+        return;
+    node->releaseChildren(pending);
+    node.reset();
+    freeAll(pending);
+}
+
 // ---- scalars
 
 std::unique_ptr<TJSONnumber> TJSONnumber::Generate(long double AValue)
@@ -270,8 +279,7 @@ std::u16string TJSONnull::SelfTypeName() const
 TJSONobjectmethod::~TJSONobjectmethod()
 {
     Owned pending;
-    releaseChildren(pending);
-    freeAll(pending);
+    freeTree(std::move(FValue), pending);
 }
 
 std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string aname,
@@ -297,9 +305,11 @@ void TJSONobjectmethod::releaseChildren(Owned& out) noexcept
 
 TJSONcustomlist::~TJSONcustomlist()
 {
-    // The list itself becomes the work list: no allocation, no recursion.
-    Owned pending = std::move(fList);
-    freeAll(pending);
+    // Last child first; the work list holds the pending grandchildren, so
+    // nested containers are freed by a loop, not by recursion.
+    Owned pending;
+    for (std::size_t i = fList.size(); i-- > 0;)
+        freeTree(std::move(fList[i]), pending);
 }
 
 void TJSONcustomlist::releaseChildren(Owned& out) noexcept

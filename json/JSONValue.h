@@ -31,6 +31,7 @@ public:
 
 class TJSONbase;
 class TJSONWriter;
+class TJSONReader;
 
 // Callback of ForEach: element name (an array gives the position in decimal),
 // element, the user's pointer, and a flag to clear to stop the enumeration.
@@ -72,6 +73,8 @@ protected:
     virtual void releaseChildren(Owned& out) noexcept;
     // Frees everything in pending, including the children of the children.
     static void freeAll(Owned& pending) noexcept;
+    // Frees node and its subtree, using pending (left empty) as work list.
+    static void freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept;
 
 private:
     friend class TJSONWriter;
@@ -201,6 +204,7 @@ protected:
 
 private:
     friend class TJSONWriter;
+    friend class TJSONReader;
 };
 
 // A JSON array.

@@ -186,6 +186,15 @@ std::u16string TJSONWriter::Generate(const TJSONbase* root)
         }
         if (top.next != 0)
             put(u',');
+        // Tree nodes lie scattered in memory: fetch the next members and
+        // their values ahead while this one is written.
+        if (top.next + 2 < children.size())
+            __builtin_prefetch(children[top.next + 2].get());
+        if (top.next + 1 < children.size()) {
+            const TJSONbase* next = children[top.next + 1].get();
+            if (next != nullptr && next->FShape == Shape::Member)
+                __builtin_prefetch(static_cast<const TJSONobjectmethod*>(next)->ObjValue());
+        }
         const TJSONbase* child = children[top.next++].get();
         writeValue(child);  // may push: top is not used after this
     }

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <vector>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -89,19 +94,27 @@ TEST(JSONWriter, Table)
         {"numbers",
          [] {
              return list([](TJSONlist& l) {
-                 for (long double v : {3.0L, 2.5L, -0.125L, 0.1L, 1.0L / 3, 100.0L, 123456789012345.0L})
+                 for (long double v : {3.0L, 2.5L, -0.125L, 0.1L, 1.0L / 3, 100.0L, 123456789012345.0L, 1e10L,
+                                       0.0001L, 123.456L})
                      l.Add(num(v));
+                 l.Add(0.1 + 0.2);  // 0.30000000000000004 as a double
+                 l.Add(1.0 / 3);
+                 l.Add(2.0 / 3 * 1e5);
              });
          },
-         u"[3,2.5,-0.125,0.1,0.333333333333333,100,123456789012345]"},
+         u"[3,2.5,-0.125,0.1,0.333333333333333,100,123456789012345,10000000000,0.0001,123.456,0.3,"
+         u"0.333333333333333,66666.6666666667]"},
         {"numbers in scientific notation",
          [] {
              return list([](TJSONlist& l) {
-                 for (long double v : {1e15L, 1234567890123456.0L, 1e20L, -2.5e-7L, 1e-300L, 1e4000L})
+                 for (long double v : {1e15L, 1234567890123456.0L, 1e20L, -2.5e-7L, 1e-300L, 1e4000L, 1e-5L,
+                                       9.999999999999999e22L})
                      l.Add(num(v));
+                 l.Add(-1.5e-5);
+                 l.Add(9.9999999999999999e14);
              });
          },
-         u"[1e+15,1.23456789012346e+15,1e+20,-2.5e-7,1e-300,1e+4000]"},
+         u"[1e+15,1.23456789012346e+15,1e+20,-2.5e-7,1e-300,1e+4000,1e-5,1e+23,-1.5e-5,1e+15]"},
         {"negative zero", [] { return num(-0.0L); }, u"-0"},
         {"not finite", [=] { return list([=](TJSONlist& l) { l.Add(inf); l.Add(-inf); l.Add(std::nan("")); }); },
          u"[null,null,null]"},
@@ -112,6 +125,39 @@ TEST(JSONWriter, Table)
         EXPECT_EQ(TJSON::GenerateText(c.tree().get()), c.text);
     }
     EXPECT_EQ(TJSON::GenerateText(nullptr), u"");
+}
+
+// Numbers carry the C library's %.15Lg digits (the exponent without
+// leading zeros), for doubles and for extended values, including values
+// right at the rounding boundary of the 15th digit.
+TEST(JSONWriter, NumbersHaveFifteenCorrectlyRoundedDigits)
+{
+    std::mt19937_64 rng(99);
+    std::vector<long double> values;
+    for (int i = 0; i < 20000; ++i) {
+        double d;
+        std::uint64_t bits = rng();
+        std::memcpy(&d, &bits, sizeof d);
+        if (std::isfinite(d))
+            values.push_back(d);
+        values.push_back(static_cast<long double>(rng() % 2000000000) / (rng() % 999999 + 1));
+        // Ties at the 16th digit, and just beside them.
+        const std::string tie = "0." + std::to_string(100000000000000 + rng() % 900000000000000) + "5e" +
+                                std::to_string(static_cast<int>(rng() % 40) - 20);
+        values.push_back(std::strtod(tie.c_str(), nullptr));
+        values.push_back(std::strtold(tie.c_str(), nullptr));
+    }
+    for (long double v : values) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15Lg", v);
+        std::string want = expected;
+        const auto e = want.find('e');
+        if (e != std::string::npos)
+            while (want[e + 2] == '0' && e + 3 < want.size())
+                want.erase(e + 2, 1);
+        const std::u16string got = TJSON::GenerateText(TJSONnumber::Generate(v).get());
+        ASSERT_EQ(std::string(got.begin(), got.end()), want) << static_cast<double>(v);
+    }
 }
 
 TEST(JSONWriter, LongStringIsWrittenWhole)
