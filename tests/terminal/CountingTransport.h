@@ -1,0 +1,31 @@
+// A real connection that counts the polls the link makes through it.
+#pragma once
+
+#include "TcpConnection.h"
+
+class TCountingTransport final : public TTcpTransport {
+public:
+    int polls = 0;
+
+    bool Connected() override { return Finner.Connected(); }
+    void Connect() override
+    {
+        Finner.setHost(Host());
+        Finner.setPort(Port());
+        Finner.Connect();
+    }
+    void Write(std::u16string_view AText) override { Finner.Write(AText); }
+    void CheckForDataOnSource(int ATimeoutMs) override
+    {
+        ++polls;
+        Finner.CheckForDataOnSource(ATimeoutMs);
+    }
+    void CheckForDisconnect(bool ARaise, bool AIgnoreBuffer) override { Finner.CheckForDisconnect(ARaise, AIgnoreBuffer); }
+    bool InputBufferIsEmpty() const noexcept override { return Finner.InputBufferIsEmpty(); }
+    std::size_t InputBufferSize() const noexcept override { return Finner.InputBufferSize(); }
+    std::u16string ReadString(std::size_t ACount) override { return Finner.ReadString(ACount); }
+    void Disconnect() override { Finner.Disconnect(); }
+
+private:
+    TTcpConnection Finner;
+};
