@@ -26,10 +26,6 @@ bool isDigit(char16_t c) noexcept
     return c >= u'0' && c <= u'9';
 }
 
-}  // namespace
-
-namespace {
-
 // A number as decimal digits d1 d2 ... dn times 10^(exponent - n + 1).
 struct Decimal {
     bool negative = false;
