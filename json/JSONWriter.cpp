@@ -80,7 +80,7 @@ private:
     void writeNumber(long double v);
     void writeValue(const TJSONbase* v);
 
-    static constexpr std::size_t kInitialCapacity = 4096;
+    static constexpr std::size_t kInitialCapacity = 1024;
 
     std::unique_ptr<char16_t[]> buf_;
     std::size_t len_ = 0;

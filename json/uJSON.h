@@ -16,7 +16,9 @@
 //         text = TJSON::GenerateText(*o);
 //     }
 //
-// getString raises std::bad_cast when the member is not a string.
+// getString raises std::bad_cast when the member is not a string. Values
+// passed as std::unique_ptr pass into the container; freeing the root frees
+// the whole tree.
 #pragma once
 
 #include <memory>
