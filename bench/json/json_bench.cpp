@@ -327,8 +327,8 @@ int main(int argc, char** argv)
             std::printf("%-22s %12.0f %12.0f %12.0f %9.2fx %9.2fx   (%.0f / %.0f / %.0f MB/s)\n",
                         (std::string(op) + " " + d->name).c_str(), ours, nl, rj, nl / ours, rj / ours,
                         mb / (ours * 1e-9), mb / (nl * 1e-9), mb / (rj * 1e-9));
-            std::printf("RESULT json_%s_%s_vs_nlohmann %.2f ratio\n", op, d->name, nl / ours);
-            std::printf("RESULT json_%s_%s_vs_rapidjson %.2f ratio\n", op, d->name, rj / ours);
+            std::printf("RESULT json_%s_vs_nlohmann_%s %.2f ratio\n", op, d->name, nl / ours);
+            std::printf("RESULT json_%s_vs_rapidjson_%s %.2f ratio\n", op, d->name, rj / ours);
         }
     }
 
