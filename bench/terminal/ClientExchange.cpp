@@ -1,0 +1,37 @@
+#include "ClientExchange.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// 0.01 in ten-thousandths.
+constexpr Currency oneCent = 100;
+constexpr TPrintMode receiptPrinted = 2;
+
+} // namespace
+
+std::unique_ptr<TECR> benchClient(std::uint16_t Aport, std::int32_t Atimeout)
+{
+    auto ecr = std::make_unique<TECR>();
+    ecr->setHost(u"127.0.0.1");
+    ecr->setPort(Aport);
+    ecr->setTimeout(Atimeout);
+    ecr->setPrintMode(receiptPrinted);
+    return ecr;
+}
+
+void clientPay(TECR& Aecr)
+{
+    std::u16string result;
+    bool timedOut = false;
+    if (!Aecr.pay(oneCent, u"", result, timedOut) || timedOut || result.empty())
+        throw std::runtime_error("TECR::pay did not complete against the instant terminal");
+}
+
+void clientStatus(TECR& Aecr)
+{
+    std::u16string result;
+    if (!Aecr.status(result) || result.empty())
+        throw std::runtime_error("TECR::status did not complete against the instant terminal");
+}
