@@ -60,7 +60,7 @@ std::u16string TLinkSession::receiveData(int Atimeout, bool& AtimedOut, bool Aac
         dlogMsg(u"Data in buffer", lvInfo);
         return Freceivebuffer;
     }
-    clearReceiveBuffer();
+    keepUnfinishedFrame();
     for (long long ticks = static_cast<long long>(kTicksPerSecond) * Atimeout; ticks > 0 && FtcpClient->Connected();) {
         if (--ticks == 0) {
             AtimedOut = true;
@@ -146,6 +146,18 @@ void TLinkSession::clearProgress()
 {
     const std::lock_guard lock(FprogressLock);
     Fprogress.clear();
+}
+
+void TLinkSession::keepUnfinishedFrame()
+{
+    // The start of a response can arrive in the same piece as the
+    // acknowledgement before it; the rest of the buffer is stale.
+    const size_t stx = Freceivebuffer.rfind(STX);
+    if (stx == std::u16string::npos || Freceivebuffer.find(ETX, stx) != std::u16string::npos)
+        Freceivebuffer.clear();
+    else
+        Freceivebuffer.erase(0, stx);
+    Fscanner.reset();
 }
 
 void TLinkSession::dropFirstFrame()

@@ -55,6 +55,8 @@ public:
 
 private:
     void appendPiece(const std::u16string& Apiece);
+    // Empties the buffer except for a frame whose ETX has not arrived yet.
+    void keepUnfinishedFrame();
 
     std::unique_ptr<TTcpTransport> FtcpClient;
     TLinkTiming Ftiming;

@@ -5,6 +5,12 @@
 
 class TCountingTransport final : public TTcpTransport {
 public:
+    TCountingTransport()
+    {
+        Finner.setOnConnected([this] { fireConnected(); });
+        Finner.setOnDisconnected([this] { fireDisconnected(); });
+    }
+
     int polls = 0;
 
     bool Connected() override { return Finner.Connected(); }

@@ -110,7 +110,7 @@ TEST_F(LinkFixture, UnacknowledgedAttemptWaitsFortyNinePollsWithTheRealPollLengt
 
 TEST_F(LinkFixture, WaitOfZeroSecondsReturnsAtOnce)
 {
-    serve({{TSimStep::readFrame(), TSimStep::send({simAckFrame() + "\x02partial"})}});
+    serve({{TSimStep::readFrame(), TSimStep::send({simAckFrame() + "noise"})}});
     ASSERT_TRUE(link->Send(statusCommand));
     bool timedOut = true;
     EXPECT_EQ(link->receiveData(0, timedOut, false), u"");

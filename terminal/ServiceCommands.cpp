@@ -1,0 +1,13 @@
+#include "ServiceCommands.h"
+
+#include "TextConvert.h"
+
+std::u16string printModeCommand(TPrintMode AprintMode)
+{
+    return u"000000000E" + intToText(AprintMode);
+}
+
+std::u16string reprintCommand(bool AserviceTicket)
+{
+    return std::u16string(u"000000000R0") + (AserviceTicket ? u'1' : u'0') + u"0000000000";
+}
