@@ -12,6 +12,7 @@
 #include "QuietLog.h"
 #include "ScriptedTransport.h"
 #include "TransportErrors.h"
+#include "WrittenFrames.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,28 +36,6 @@ void checkWait(const TLinkSession& Alink, const std::u16string& Areceived, bool 
     }
     FUZZ_CHECK(Areceived == Alink.receiveBuffer());
     FUZZ_CHECK(holdsResponse(Areceived, AackMode));
-}
-
-// Length of the frame at the start of Abytes when it is a well-formed command
-// or acknowledgement frame; 0 otherwise.
-std::size_t frameLength(std::string_view Abytes)
-{
-    const std::u16string ack = ackFrame();
-    if (Abytes.size() >= 3 && Abytes[0] == ack[0] && Abytes[1] == ack[1] && Abytes[2] == ack[2]) return 3;
-    if (Abytes.empty() || Abytes[0] != STX) return 0;
-    const std::size_t etx = Abytes.find(static_cast<char>(ETX));
-    if (etx == std::string_view::npos || etx + 1 >= Abytes.size()) return 0;
-    const std::u16string framed(Abytes.begin(), Abytes.begin() + static_cast<std::ptrdiff_t>(etx) + 1);
-    return static_cast<std::uint8_t>(Abytes[etx + 1]) == calcLRC(framed) ? etx + 2 : 0;
-}
-
-void checkWritten(std::string_view Abytes)
-{
-    while (!Abytes.empty()) {
-        const std::size_t length = frameLength(Abytes);
-        FUZZ_CHECK(length > 0);
-        Abytes.remove_prefix(length);
-    }
 }
 
 // Waits for responses after a command; even waits acknowledge what came,
@@ -104,6 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Adata, std::size_t Asi
         exchange(link);
     } catch (const ETransportError&) {
     }
-    checkWritten(peer.written());
+    FUZZ_CHECK(onlyFrames(peer.written()));
     return 0;
 }
