@@ -1,12 +1,10 @@
 #include "SimFd.h"
 
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
-#include <stdexcept>
 #include <system_error>
 
 TSimFd& TSimFd::operator=(TSimFd&& Aother) noexcept
@@ -36,10 +34,4 @@ void TSimStopSignal::raise() noexcept
     // The counter is never read back, so the descriptor stays readable.
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(Ffd.get(), &one, sizeof one);
-}
-
-bool TSimStopSignal::raised() const noexcept
-{
-    pollfd p{Ffd.get(), POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0;
 }

@@ -29,7 +29,6 @@ public:
     TSimStopSignal();
     int fd() const noexcept { return Ffd.get(); }
     void raise() noexcept;
-    bool raised() const noexcept;
 
 private:
     TSimFd Ffd;

@@ -5,6 +5,8 @@
 #include "SimMessages.h"
 #include "SimTransmitter.h"
 
+#include <optional>
+
 // The state of one connection.
 struct TSimProtocol::TExchange {
     TSimLink& link;

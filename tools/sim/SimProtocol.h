@@ -11,7 +11,6 @@
 
 #include "SimBehaviour.h"
 
-#include <optional>
 #include <string>
 
 class TSimLink;
