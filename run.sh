@@ -33,6 +33,7 @@ demo() {
   echo "\$ ecr17 $*"
   local status=0
   "$cli" "$@" || status=$?
+  echo
   echo "(exit status $status)"
 }
 
