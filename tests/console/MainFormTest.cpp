@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <optional>
