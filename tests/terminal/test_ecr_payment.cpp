@@ -25,6 +25,12 @@ const std::u16string approvedJSON =
     u"\"SIMULATED TERMINAL\\nTERMINAL SIM00001\\nPAYMENT\\nAMOUNT EUR 0.01\\nSTAN 000001\\n"
     u"APPROVED AUTH A1B2C3\\n\"}";
 
+std::vector<std::u16string> progressSeen;
+void recordProgress(const char16_t* Ares)
+{
+    progressSeen.emplace_back(Ares);
+}
+
 TEST_F(EcrFixture, ConsolePaymentWithReceiptInBothRenderings)
 {
     struct Case {
@@ -41,11 +47,16 @@ TEST_F(EcrFixture, ConsolePaymentWithReceiptInBothRenderings)
         serve(terminal());
         ecr->setJSONOut(c.json);
         ecr->setPrintMode(2);
+        progressSeen.clear();
+        ecr->setProgressCallback(recordProgress);
         std::u16string res;
         bool timedOut = true;
         EXPECT_TRUE(ecr->pay(oneCent, u"", res, timedOut));
         EXPECT_FALSE(timedOut);
         EXPECT_EQ(res, c.expected);
+        // The terminal's two texts may come in one piece: the first is reported.
+        ASSERT_FALSE(progressSeen.empty());
+        EXPECT_EQ(progressSeen.front(), u"PROGRESS 1");
         const std::string ack = simAckFrame();
         EXPECT_EQ(framesReceived(), (std::vector<std::string>{commandFrame(u"000000000E2"),
                                                               commandFrame(requestOneCent), ack, ack, ack, ack}));
