@@ -6,7 +6,6 @@
 // rendering or empty; the client writes only frames.
 #include "ECR17u.h"
 #include "FuzzCheck.h"
-#include "QuietLog.h"
 #include "ScriptedTransport.h"
 #include "TransportErrors.h"
 #include "WrittenFrames.h"
@@ -67,12 +66,6 @@ void runOperation(TScriptedTransport& Apeer, F&& Aoperation)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    installQuietLog();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Adata, std::size_t Asize)
 {

@@ -9,7 +9,6 @@
 #include "FrameCodec.h"
 #include "FuzzCheck.h"
 #include "LinkSession.h"
-#include "QuietLog.h"
 #include "ScriptedTransport.h"
 #include "TransportErrors.h"
 #include "WrittenFrames.h"
@@ -65,12 +64,6 @@ void exchange(TLinkSession& Alink)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    installQuietLog();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Adata, std::size_t Asize)
 {

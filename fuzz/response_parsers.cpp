@@ -8,7 +8,6 @@
 #include "FuzzCheck.h"
 #include "FrameCodec.h"
 #include "PaymentResponse.h"
-#include "QuietLog.h"
 #include "ReceiptText.h"
 #include "StatusResponse.h"
 #include "WireEncoding.h"
@@ -119,12 +118,6 @@ void checkAttached(const std::u16string& Aoutcome, const std::u16string& Areceip
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    installQuietLog();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Adata, std::size_t Asize)
 {

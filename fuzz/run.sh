@@ -20,7 +20,7 @@ elif [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(json_reader response_parsers link_receive)
+[ ${#targets[@]} -gt 0 ] || targets=(json_reader response_parsers link_receive client_exchange)
 
 build=build-fuzz
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER="${ECR17_FUZZ_CXX:-clang++}" >/dev/null
