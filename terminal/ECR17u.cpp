@@ -42,6 +42,12 @@ TECR::TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient)
 
 TECR::~TECR()
 {
+    // An asynchronous payment's worker uses this object up to the end of its
+    // termination step.
+    {
+        std::unique_lock lock(FworkerLock);
+        FworkerDone.wait(lock, [this] { return Fworkers == 0; });
+    }
     const TMethodTrace trace = Logger().TraceMethod(u"Destroy");
     // A destructor cannot pass an error on: it is logged and stops here.
     try {

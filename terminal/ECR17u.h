@@ -14,7 +14,9 @@
 #include "LinkSession.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <memory>
 #include <string>
 
@@ -59,18 +61,31 @@ private:
     bool paymentAwait(std::u16string& Ares, bool& Atimeout);
     // The receipt blocks after an outcome; empty when none came.
     std::u16string collectReceipt(bool& Atimeout);
-    // Closes the exchange's connection when it is still open.
-    void closeConnection();
+    // Raises "Another payment is running" (logged) while an asynchronous
+    // payment's worker owns the connection.
+    void refuseWhileCollecting();
+
+    friend class TPayThread;
 
     // The connection (FtcpClient), the receive buffer and the progress text.
     TLinkSession FLink;
     // Settings are read by an asynchronous payment's worker while the owner
     // may write them.
     std::atomic<std::int32_t> Ftimeout{60};
+    // Published by the worker in this order: result and time-out flag (under
+    // FpayAsyncLock), then completed (release), then running (release).
+    // Running is set from the worker's creation, so no second payment can
+    // slip in before the worker starts.
     std::atomic<bool> FpayAsyncRunning{false};
     std::atomic<bool> FpayAsyncCompleted{false};
+    std::mutex FpayAsyncLock;
     std::u16string FpayAsyncRes;
     bool FpayAsyncTimeout = false;
+    // Workers that have not finished their termination step; the destructor
+    // waits for them.
+    std::mutex FworkerLock;
+    std::condition_variable FworkerDone;
+    int Fworkers = 0;
     std::atomic<bool> FJSONout{true};
     std::atomic<TPrintMode> FprintMode{0};
     std::atomic<std::uint16_t> FreceiptCols{24};

@@ -15,6 +15,7 @@ bool TECR::reprint(bool AserviceTicket)
     const TMethodTrace trace = Logger().TraceMethod(u"reprint");
     bool result = false;
     dlogMsg(u"Reprint ticket", lvInfo);
+    refuseWhileCollecting();
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         result = FLink.Send(reprintCommand(AserviceTicket));
@@ -30,6 +31,7 @@ bool TECR::closeSession()
 {
     const TMethodTrace trace = Logger().TraceMethod(u"closeSession");
     dlogMsg(u"Close session requested", lvInfo);
+    refuseWhileCollecting();
     // Only a connection that an operation left open is closed here; an error
     // leaves it as it is.
     return withLogException([&] {

@@ -13,6 +13,7 @@ bool TECR::status(std::u16string& Ares)
     const TMethodTrace trace = Logger().TraceMethod(u"status");
     bool result = false;
     dlogMsg(u"Get EFT status", lvInfo);
+    refuseWhileCollecting();
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         if (!FLink.Send(statusCommand))
