@@ -105,6 +105,17 @@ TEST(CliCommand, MissingReceiptReportsTimeoutButSucceeds)
               "Timeout\n");
 }
 
+TEST(CliCommand, PayAsyncPrintsWhatTheCallbackReceived)
+{
+    TTerminalSim sim(fixedTerminal());
+    expectRun(runCli(at(sim, {"--text", "pay-async", "0.01"})), 0, approvedText, "");
+
+    TSimBehaviour silent = fixedTerminal();
+    silent.ackButNoAnswer = true;
+    TTerminalSim quiet(silent);
+    expectRun(runCli(at(quiet, {"--timeout", "5", "pay-async", "0.01"})), 0, "", "Timeout\n");
+}
+
 TEST(CliCommand, ErrorsExitWithTwoAndTheMessage)
 {
     TTerminalSim sim(fixedTerminal());
@@ -138,7 +149,6 @@ TEST(CliCommand, ServiceCommandsAndLocalCommands)
         {{"--cols", "12", "format-receipt"}, "abc}0123456789ABCDEF\x7F\x1B", 0, "abc\n0123456789AB\nCDEF", ""},
         {{"validate", "1.23456"}, "", 64, "",
          "ecr17: AMOUNT must be a decimal with \".\" and at most four decimals, not \"1.23456\"\n"},
-        {{"--host", "127.0.0.1", "pay-async", "1"}, "", 64, "", "ecr17: pay-async is not available yet\n"},
         {{"status"}, "", 64, "", "ecr17: status needs --host\n"},
     };
     for (const Case& c : cases) {

@@ -4,8 +4,10 @@
 #include "TextConvert.h"
 #include "ToolArgs.h"
 
+#include <condition_variable>
 #include <istream>
 #include <iterator>
+#include <mutex>
 #include <ostream>
 #include <stdexcept>
 
@@ -82,10 +84,43 @@ int pay(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
     return exitOf(ok);
 }
 
-int payAsync(TECR&, const TCliRequest&, const TCliStreams& As)
+// What the completion callback received; the callback is a plain procedure.
+struct TCompletion {
+    std::mutex lock;
+    std::condition_variable done;
+    bool called = false;
+    std::u16string res;
+    bool timeout = false;
+} completion;
+
+void onCompletion(const char16_t* Ares, bool Atimeout)
 {
-    As.err << "ecr17: pay-async is not available yet\n";
-    return usageExitCode;
+    std::lock_guard guard(completion.lock);
+    completion.res = Ares;
+    completion.timeout = Atimeout;
+    completion.called = true;
+    completion.done.notify_all();
+}
+
+int payAsync(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
+{
+    {
+        std::lock_guard guard(completion.lock);
+        completion.called = false;
+    }
+    if (!Aecr.payAsync(Ar.amount, utf8ToText(Ar.description), onCompletion))
+        return exitFalse;
+    std::unique_lock guard(completion.lock);
+    completion.done.wait(guard, [] { return completion.called; });
+    As.out << textToUtf8(completion.res);
+    if (completion.timeout)
+        As.err << "Timeout\n";
+    std::u16string polled;
+    bool polledTimeout = false;
+    if (!Aecr.payAsyncPolling(polled, polledTimeout) || polled != completion.res ||
+        polledTimeout != completion.timeout)
+        throw std::runtime_error("polling did not return what the completion callback received");
+    return exitTrue;
 }
 
 int reprint(TECR& Aecr, const TCliRequest& Ar, const TCliStreams&)
