@@ -327,6 +327,11 @@ std::string caseName(const ::testing::TestParamInfo<TFaultCase>& Ainfo)
            faultName(Ainfo.param.fault);
 }
 
+void PrintTo(const TFaultCase& Acase, std::ostream* Aout)
+{
+    *Aout << opName(Acase.row.op) << " step " << Acase.row.step << ' ' << faultName(Acase.fault);
+}
+
 // The client acknowledges exactly the responses it accepted: those before the
 // faulty step, and the rest too when the fault did no harm.
 std::size_t acceptedResponses(const TFaultCase& Acase)
