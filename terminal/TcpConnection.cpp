@@ -183,9 +183,10 @@ void TTcpConnection::Write(std::u16string_view AText)
 
 void TTcpConnection::CheckForDataOnSource(int ATimeoutMs)
 {
-    // Connected() moves what is already waiting: then there is nothing to wait for.
-    const size_t queued = FInput.size();
-    if (!Connected() || FInput.size() != queued || FSocket < 0)
+    // poll() returns at once when bytes or the peer's close are already
+    // waiting, so it finds what a Connected() read first would move; that read
+    // would cost one more system call on every tick, also while idle.
+    if (FState != TState::Open)
         return;
     if (waitReadable(FSocket, ATimeoutMs))
         readAvailable();
