@@ -5,8 +5,6 @@
 
 namespace {
 
-// 0.01 in ten-thousandths.
-constexpr Currency oneCent = 100;
 constexpr TPrintMode receiptPrinted = 2;
 
 } // namespace

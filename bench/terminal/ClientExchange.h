@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <memory>
 
+// 0.01 in ten-thousandths, the console's test amount.
+inline constexpr Currency oneCent = 100;
+
 // A TECR on 127.0.0.1:Aport with print mode 2 and the given outcome wait.
 std::unique_ptr<TECR> benchClient(std::uint16_t Aport, std::int32_t Atimeout = 60);
 

@@ -71,8 +71,8 @@ TScaleRun payInParallel(int Aclients)
 
 void report(int Aclients, const TScaleRun& Arun)
 {
-    std::printf("%2d client(s): %8.0f payments/s   ", Aclients, Arun.paymentsPerSecond);
-    printLatency("", Arun.latency);
+    std::printf("%2d client(s): %.0f payments/s\n", Aclients, Arun.paymentsPerSecond);
+    printLatency("  each payment", Arun.latency);
 }
 
 } // namespace
