@@ -19,6 +19,12 @@ std::unique_ptr<TECR> benchClient(std::uint16_t Aport, std::int32_t Atimeout)
     return ecr;
 }
 
+void enableLog(const std::u16string& AlogFile)
+{
+    if (!TECR::logEnable(AlogFile))
+        throw std::runtime_error("the log file could not be switched on");
+}
+
 void clientPay(TECR& Aecr)
 {
     std::u16string result;

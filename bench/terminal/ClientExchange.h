@@ -7,12 +7,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // 0.01 in ten-thousandths, the console's test amount.
 inline constexpr Currency oneCent = 100;
 
 // A TECR on 127.0.0.1:Aport with print mode 2 and the given outcome wait.
 std::unique_ptr<TECR> benchClient(std::uint16_t Aport, std::int32_t Atimeout = 60);
+
+// TECR::logEnable that must switch the log file on; raises std::runtime_error otherwise.
+void enableLog(const std::u16string& AlogFile);
 
 // pay(0.01, "") that must succeed without a time-out; raises std::runtime_error otherwise.
 void clientPay(TECR& Aecr);

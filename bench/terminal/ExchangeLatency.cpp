@@ -41,7 +41,7 @@ TFigures measure(const TExchange& Aexchange, const std::u16string& AlogFile)
         }
         // Disabling waits until every record is in the file, so the writer's
         // work is not left to slow down the next round's raw exchanges.
-        TECR::logEnable(AlogFile);
+        enableLog(AlogFile);
         for (int i = 0; i < perRound; ++i)
             figures.logOn.time([&] { Aexchange.client(*ecr); });
         TECR::logDisable();

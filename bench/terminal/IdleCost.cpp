@@ -58,7 +58,7 @@ void runIdleCost(const std::u16string& AlogFile)
     const TInstantTerminal terminal(TInstantTerminal::TMode::AckOnly);
     const auto ecr = benchClient(terminal.port(), waitSeconds);
     ecr->setPrintMode(0);
-    TECR::logEnable(AlogFile);
+    enableLog(AlogFile);
     std::u16string result;
     bool timedOut = false;
     bool paid = false;
