@@ -31,8 +31,8 @@ double TLatencySamples::quantile(double Afraction) const
 
 void printLatency(const std::string& Aname, const TLatencySamples& Asamples)
 {
-    std::printf("%-28s median %8.1f us   p99 %8.1f us   (%zu samples)\n", Aname.c_str(), Asamples.median(),
-                Asamples.p99(), Asamples.count());
+    std::printf("%-28s median %8.1f us   p99 %8.1f us   max %8.1f us   (%zu samples)\n", Aname.c_str(),
+                Asamples.median(), Asamples.p99(), Asamples.max(), Asamples.count());
 }
 
 void printResult(const std::string& Aname, double Avalue, const std::string& Aunit)

@@ -25,13 +25,14 @@ public:
     double quantile(double Afraction) const;
     double median() const { return quantile(0.5); }
     double p99() const { return quantile(0.99); }
+    double max() const { return quantile(1.0); }
 
 private:
     mutable std::vector<double> Fus;
     mutable bool Fsorted = true;
 };
 
-// "<name>: median 123.4 us, p99 234.5 us (n samples)"
+// "<name>  median 123.4 us  p99 234.5 us  max 345.6 us  (n samples)"
 void printLatency(const std::string& Aname, const TLatencySamples& Asamples);
 // "RESULT <name> <value> <unit>"
 void printResult(const std::string& Aname, double Avalue, const std::string& Aunit);
