@@ -41,6 +41,9 @@ void writeAll(int AFd, const std::string& AData) noexcept
     }
 }
 
+// Batches above this many records are not kept for reuse.
+constexpr std::size_t burstCapacity = 4096;
+
 } // namespace
 
 TDispatcherLogger::TDispatcherLogger() = default;
@@ -67,6 +70,7 @@ void TDispatcherLogger::push(TRecord&& ARecord)
         if (FFile < 0)
             return; // no active log file: the record goes nowhere
         ARecord.fd = FFile;
+        ++FAccepted;
     }
     FHasRoom.wait(lock, [this] { return FQueue.size() < queueCapacity; });
     FQueue.push_back(std::move(ARecord));
@@ -138,6 +142,12 @@ void TDispatcherLogger::Flush() noexcept
     FDrained.wait(lock, [&] { return FWritten >= target || !FDispatcher.joinable(); });
 }
 
+std::uint64_t TDispatcherLogger::acceptedRecords() noexcept
+{
+    std::lock_guard lock(FMutex);
+    return FAccepted;
+}
+
 void TDispatcherLogger::run()
 {
     std::vector<TRecord> batch;
@@ -160,6 +170,10 @@ void TDispatcherLogger::run()
         }
         FDrained.notify_all();
         batch.clear();
+        // A burst leaves a large batch behind; give it back rather than keep
+        // the peak for the rest of the process.
+        if (batch.capacity() > burstCapacity)
+            std::vector<TRecord>().swap(batch);
     }
 }
 

@@ -32,6 +32,8 @@ public:
 
     // Blocks until every record queued so far is in the file.
     void Flush() noexcept;
+    // Records accepted for a log file since the tool was created.
+    std::uint64_t acceptedRecords() noexcept;
 
     struct TRecord {
         std::int64_t timeNs;
@@ -60,6 +62,7 @@ private:
     std::vector<TRecord> FQueue;
     std::uint64_t FQueued = 0;  // records ever queued
     std::uint64_t FWritten = 0; // records ever handled by the Dispatcher
+    std::uint64_t FAccepted = 0; // records, without the file markers
     bool FStop = false;
     bool FConsumerWaiting = false;
     int FFile = -1; // the file new records go to; guarded by FMutex
