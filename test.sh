@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a plain
-# build, then under AddressSanitizer with UndefinedBehaviorSanitizer, then
-# under ThreadSanitizer. Each build has its own folder.
+# build, then the fuzz targets for a short run each, then the tests again
+# under AddressSanitizer with UndefinedBehaviorSanitizer, and under
+# ThreadSanitizer. Each build has its own folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
@@ -21,6 +22,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 run_suite build
+echo "== Fuzz targets, short runs over the seed corpora"
+fuzz/run.sh
 run_suite build-asan -DECR17_SANITIZE="address;undefined"
 # Qt's own threads are not built for ThreadSanitizer; the console has none of ours.
 run_suite build-tsan -DECR17_SANITIZE=thread -DECR17_BUILD_CONSOLE=OFF
