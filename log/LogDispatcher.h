@@ -12,6 +12,7 @@
 
 #include "LoggerU.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -64,7 +65,10 @@ private:
     std::uint64_t FWritten = 0; // records ever handled by the Dispatcher
     std::uint64_t FAccepted = 0; // records, without the file markers
     bool FStop = false;
-    bool FConsumerWaiting = false;
+    bool FConsumerWaiting = false; // idle, waiting for a first record
+    bool FGathering = false;       // woken, gathering more records
+    int FFlushWanted = 0;
+    std::atomic<bool> FFileOpen{false}; // FFile >= 0, read without the lock
     int FFile = -1; // the file new records go to; guarded by FMutex
     std::thread FDispatcher;
 };
