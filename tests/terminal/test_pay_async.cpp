@@ -66,6 +66,15 @@ struct PayAsync : EcrFixture {
         probe.reset(nullptr);
     }
     bool poll(std::u16string& Ares, bool& Atimeout) { return ecr->payAsyncPolling(Ares, Atimeout); }
+    // An approved payment, completed and published.
+    void completeOnePayment()
+    {
+        serve(terminal(), shortTicks());
+        probe.reset(ecr.get());
+        ASSERT_TRUE(ecr->payAsync(oneCent, u"", recordCompletion));
+        ASSERT_TRUE(probe.waitForCall());
+        ASSERT_TRUE(probe.polledCompleted);
+    }
 };
 
 TEST_F(PayAsync, PublishesTheOutcomeToTheCallbackAndToPolling)
@@ -145,13 +154,9 @@ TEST_F(PayAsync, SilentTerminalPublishesAnEmptyTextAndTimeout)
 
 TEST_F(PayAsync, UnacknowledgedPrintModeFailsAndClearsAnEarlierCompletion)
 {
-    serve(terminal(), shortTicks());
-    probe.reset(ecr.get());
-    ASSERT_TRUE(ecr->payAsync(oneCent, u"", recordCompletion));
-    ASSERT_TRUE(probe.waitForCall());
+    completeOnePayment();
     std::u16string res;
     bool timedOut = false;
-    ASSERT_TRUE(poll(res, timedOut));
 
     TSimBehaviour deaf = terminal();
     deaf.neverAck = true;
@@ -167,13 +172,9 @@ TEST_F(PayAsync, UnacknowledgedPrintModeFailsAndClearsAnEarlierCompletion)
 
 TEST_F(PayAsync, ANewPaymentClearsTheCompletedResult)
 {
-    serve(terminal(), shortTicks());
-    probe.reset(ecr.get());
-    ASSERT_TRUE(ecr->payAsync(oneCent, u"", recordCompletion));
-    ASSERT_TRUE(probe.waitForCall());
+    completeOnePayment();
     std::u16string res;
     bool timedOut = false;
-    ASSERT_TRUE(poll(res, timedOut));
 
     probe.reset(ecr.get());
     ASSERT_TRUE(ecr->payAsync(oneCent, u"", recordCompletion));
