@@ -59,8 +59,11 @@ private:
     void checkPayRunning();
     bool sendPrintMode();
     bool paymentAwait(std::u16string& Ares, bool& Atimeout);
-    // The receipt blocks after an outcome; empty when none came.
-    std::u16string collectReceipt(bool& Atimeout);
+    // Appends the receipt blocks after an outcome to Areceipt.
+    void collectReceipt(std::u16string& Areceipt, bool& Atimeout);
+    // collectReceipt, where a lost connection after an accepted outcome ends
+    // the receipt instead of the payment.
+    std::u16string receiptAfter(bool AoutcomeAccepted, bool& Atimeout);
     // Raises "Another payment is running" (logged) while an asynchronous
     // payment's worker owns the connection.
     void refuseWhileCollecting();

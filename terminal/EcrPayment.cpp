@@ -11,6 +11,8 @@
 #include "PaymentResponse.h"
 #include "ReceiptText.h"
 #include "ServiceCommands.h"
+#include "TextConvert.h"
+#include "TransportErrors.h"
 
 #include <stdexcept>
 
@@ -70,7 +72,7 @@ bool TECR::paymentAwait(std::u16string& Ares, bool& Atimeout)
         }
         // Receipt blocks are awaited even when no outcome was accepted.
         if (FprintMode != 0) {
-            const std::u16string receipt = collectReceipt(Atimeout);
+            const std::u16string receipt = receiptAfter(result, Atimeout);
             if (!receipt.empty())
                 Ares = appendReceipt(Ares, ::formatReceipt(receipt, FreceiptCols), FJSONout);
         }
@@ -78,9 +80,24 @@ bool TECR::paymentAwait(std::u16string& Ares, bool& Atimeout)
     });
 }
 
-std::u16string TECR::collectReceipt(bool& Atimeout)
+std::u16string TECR::receiptAfter(bool AoutcomeAccepted, bool& Atimeout)
 {
     std::u16string receipt;
+    try {
+        collectReceipt(receipt, Atimeout);
+    } catch (const ETransportError& e) {
+        if (!AoutcomeAccepted)
+            throw;
+        // The terminal's outcome is in and acknowledged: a lost connection
+        // costs the rest of the receipt, never the outcome of the payment.
+        dlogMsg(utf8ToText(e.what()), lvError);
+        dlogMsg(u"Receipt not received", lvError);
+    }
+    return receipt;
+}
+
+void TECR::collectReceipt(std::u16string& Areceipt, bool& Atimeout)
+{
     bool last = false;
     while (!last) {
         const std::u16string received = FLink.receiveData(Ftimeout, Atimeout, false);
@@ -90,7 +107,7 @@ std::u16string TECR::collectReceipt(bool& Atimeout)
         }
         std::u16string block;
         if (parseReceiptRes(received, block, last)) {
-            receipt += block;
+            Areceipt += block;
             FLink.SendACK();
             continue;
         }
@@ -99,7 +116,6 @@ std::u16string TECR::collectReceipt(bool& Atimeout)
         dlogMsg(u"Not a receipt block, dropped: " + extractBetween(received, STX, ETX), lvWarning);
         FLink.dropFirstFrame();
     }
-    return receipt;
 }
 
 bool TECR::amountValidate(Currency Aamount)

@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr Currency oneCent = 100;
 
 const std::u16string requestOneCent =
@@ -126,6 +128,25 @@ TEST_F(EcrFixture, MissingReceiptKeepsTheOutcome)
     EXPECT_TRUE(timedOut);
     EXPECT_EQ(res, approvedText);
     EXPECT_EQ(countOf(log.records(), error(u"Receipt not received")), 1);
+}
+
+TEST_F(EcrFixture, ConnectionLostDuringTheReceiptKeepsTheApprovedOutcome)
+{
+    TSimBehaviour behaviour = terminal();
+    behaviour.progressTexts = 0;
+    behaviour.closeAt = 4; // two acknowledgements, the outcome, then the first receipt block
+    behaviour.receiptDelay = 50ms; // the close comes while the client waits, and raises there
+    serve(behaviour, shortTicks());
+    ecr->setJSONOut(false);
+    ecr->setPrintMode(2);
+    std::u16string res;
+    bool timedOut = true;
+    EXPECT_TRUE(ecr->pay(oneCent, u"", res, timedOut));
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(res, approvedText);
+    const auto records = log.records();
+    EXPECT_EQ(countOf(records, error(u"Connection Closed Gracefully.")), 1);
+    EXPECT_EQ(countOf(records, error(u"Receipt not received")), 1);
 }
 
 TEST_F(EcrFixture, FrameThatIsNoReceiptBlockIsDroppedAndTheReceiptStillCollected)
