@@ -75,9 +75,9 @@ void applyOption(std::string_view Aname, TArgCursor& Aargs, TCliRequest& Areques
 
 const TCommandSpec& commandNamed(std::string_view Aname)
 {
-    for (const TCommandSpec& spec : commands)
-        if (spec.name == Aname)
-            return spec;
+    for (const TCommandSpec& entry : commands)
+        if (entry.name == Aname)
+            return entry;
     throw TUsageError("unknown command \"" + std::string(Aname) + "\"");
 }
 
@@ -92,15 +92,15 @@ Currency amountOf(std::string_view Atext)
 
 void applyCommand(const std::vector<std::string_view>& Apositional, TCliRequest& Arequest)
 {
-    const TCommandSpec& spec = commandNamed(Apositional.front());
+    const TCommandSpec& entry = commandNamed(Apositional.front());
     const std::size_t args = Apositional.size() - 1;
-    if (args < spec.minArgs || args > spec.maxArgs)
-        throw TUsageError("wrong number of arguments for " + std::string(spec.name) + " (see --help)");
-    if (spec.needsHost && Arequest.host.empty())
-        throw TUsageError(std::string(spec.name) + " needs --host");
-    if (Arequest.serviceTicket && spec.command != TCliCommand::Reprint)
+    if (args < entry.minArgs || args > entry.maxArgs)
+        throw TUsageError("wrong number of arguments for " + std::string(entry.name) + " (see --help)");
+    if (entry.needsHost && Arequest.host.empty())
+        throw TUsageError(std::string(entry.name) + " needs --host");
+    if (Arequest.serviceTicket && entry.command != TCliCommand::Reprint)
         throw TUsageError("--service-ticket goes with reprint only");
-    Arequest.command = spec.command;
+    Arequest.command = entry.command;
     if (args >= 1)
         Arequest.amount = amountOf(Apositional[1]);
     if (args == 2)
