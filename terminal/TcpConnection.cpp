@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <ctime>
 #include <chrono>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -64,6 +65,16 @@ bool isPeerClose(int Aerrno)
 }
 
 // poll() for input, restarted after a signal with the time that is left.
+// How long a poll that found nothing stands for a check of the socket.
+constexpr std::int64_t quietTrustNs = 1'000'000;
+
+std::int64_t monotonicNs() noexcept
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
 bool waitReadable(int Asocket, int AtimeoutMs)
 {
     using clock = std::chrono::steady_clock;
@@ -90,6 +101,7 @@ TTcpConnection::~TTcpConnection()
 
 void TTcpConnection::releaseSocket() noexcept
 {
+    FquietUntil = 0;
     if (FSocket >= 0)
         ::close(FSocket);
     FSocket = -1;
@@ -97,7 +109,7 @@ void TTcpConnection::releaseSocket() noexcept
 
 bool TTcpConnection::Connected()
 {
-    if (FState == TState::Open)
+    if (FState == TState::Open && monotonicNs() >= FquietUntil)
         readAvailable();
     return FState == TState::Open || (FState == TState::ClosedByPeer && !FInput.empty());
 }
@@ -164,6 +176,7 @@ void TTcpConnection::Write(std::u16string_view AText)
         throw EConnClosedGracefully();
     if (FState != TState::Open)
         throw ETransportError("Not connected.");
+    FquietUntil = 0; // an answer may follow what is written
     const std::string bytes = encodeWire(AText);
     size_t sent = 0;
     while (sent < bytes.size()) {
@@ -190,6 +203,8 @@ void TTcpConnection::CheckForDataOnSource(int ATimeoutMs)
         return;
     if (waitReadable(FSocket, ATimeoutMs))
         readAvailable();
+    else
+        FquietUntil = monotonicNs() + quietTrustNs;
 }
 
 void TTcpConnection::CheckForDisconnect(bool ARaise, bool AIgnoreBuffer)
