@@ -77,13 +77,15 @@ void TDispatcherLogger::Write(TLogRecordKind AKind, std::u16string_view AText) n
 void TDispatcherLogger::push(TRecord&& ARecord)
 {
     std::unique_lock lock(FMutex);
+    FHasRoom.wait(lock, [this] { return FQueue.size() < queueCapacity; });
+    // The file is read only once there is room: while a writer waited, the
+    // file may have been closed, and its descriptor must not be written again.
     if (!ARecord.closeFile) {
         if (FFile < 0)
             return; // no active log file: the record goes nowhere
         ARecord.fd = FFile;
         ++FAccepted;
     }
-    FHasRoom.wait(lock, [this] { return FQueue.size() < queueCapacity; });
     FQueue.push_back(std::move(ARecord));
     ++FQueued;
     if (FConsumerWaiting || (FGathering && FQueue.size() >= gatherEnough))
@@ -96,13 +98,18 @@ bool TDispatcherLogger::OpenLogFile(const std::u16string& AFullName)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
+    try {
+        startDispatcher();
+    } catch (...) {
+        ::close(fd);
+        return false;
+    }
     CloseLogFile();
     {
         std::lock_guard lock(FMutex);
         FFile = fd;
         FFileOpen = true;
     }
-    startDispatcher();
     return true;
 }
 

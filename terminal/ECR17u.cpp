@@ -43,14 +43,15 @@ TECR::TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient)
 TECR::~TECR()
 {
     // An asynchronous payment's worker uses this object up to the end of its
-    // termination step.
+    // termination step. (Destroying the client from its own completion
+    // callback would wait for itself: callers must not.)
     {
         std::unique_lock lock(FworkerLock);
         FworkerDone.wait(lock, [this] { return Fworkers == 0; });
     }
-    const TMethodTrace trace = Logger().TraceMethod(u"Destroy");
     // A destructor cannot pass an error on: it is logged and stops here.
     try {
+        const TMethodTrace trace = Logger().TraceMethod(u"Destroy");
         withLogException([&] {
             FLink.releaseConnection();
             dlogMsg(u"ECR object destroyed", lvInfo);

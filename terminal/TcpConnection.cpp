@@ -127,8 +127,13 @@ void TTcpConnection::readAvailable()
             continue;
         if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return;
-        if (got < 0 && !isPeerClose(errno))
-            throwErrno(errno);
+        if (got < 0 && !isPeerClose(errno)) {
+            // A broken socket is closed here: nothing else would close it.
+            const int error = errno;
+            releaseSocket();
+            FState = TState::Closed;
+            throwErrno(error);
+        }
         releaseSocket();
         FState = TState::ClosedByPeer;
         return;

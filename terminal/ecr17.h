@@ -56,7 +56,8 @@ typedef void (*ecr17_pay_callback)(const char16_t* result, bool timed_out);
  * ecr17_last_error(NULL)). Free it with ecr17_destroy(). */
 ECR17_API ecr17_client* ecr17_create(void);
 /* Frees the client; waits for an asynchronous payment's worker to finish its
- * last step first. NULL is ignored. */
+ * last step first, so it must not be called from that payment's callback.
+ * NULL is ignored. */
 ECR17_API void ecr17_destroy(ecr17_client* client);
 
 /* The message of the last error raised by a call on the client (with NULL:

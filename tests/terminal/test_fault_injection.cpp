@@ -4,9 +4,9 @@
 // result text, time-out flag, error), that it closed every connection, and
 // that the same client object then serves a healthy terminal.
 //
-// Waits that must run out use 5 ms polls: an acknowledgement wait is then 49
-// polls of 5 ms, which still leaves a healthy simulator plenty of time to
-// answer. The drip cases need the real 100 ms polls, since a wait is counted
+// Waits that must run out use 10 ms polls: an acknowledgement wait is then 49
+// polls of 10 ms, which leaves a healthy simulator plenty of time to answer,
+// also under sanitizers on a loaded machine. The drip cases need the real 100 ms polls, since a wait is counted
 // in polls and a byte every 50 ms must fall within one.
 #include "ECR17u.h"
 #include "LogRecords.h"
@@ -226,7 +226,7 @@ std::vector<TSimScript> scriptsFor(TOp Aop, std::size_t Astep, TFault Afault)
 // ---- The fixture
 
 struct FaultFixture {
-    explicit FaultFixture(std::vector<TSimScript> Ascripts, TLinkTiming Atiming = {5, monotonicTicks})
+    explicit FaultFixture(std::vector<TSimScript> Ascripts, TLinkTiming Atiming = {10, monotonicTicks})
         : sim(std::move(Ascripts)), ecr(std::move(Atiming))
     {
         ecr.setHost(u"127.0.0.1");

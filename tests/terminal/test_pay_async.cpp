@@ -67,9 +67,9 @@ struct PayAsync : EcrFixture {
     }
     bool poll(std::u16string& Ares, bool& Atimeout) { return ecr->payAsyncPolling(Ares, Atimeout); }
     // An approved payment, completed and published.
-    void completeOnePayment()
+    void completeOnePayment(TSimBehaviour Aterminal = terminal())
     {
-        serve(terminal(), shortTicks());
+        serve(Aterminal, shortTicks());
         probe.reset(ecr.get());
         ASSERT_TRUE(ecr->payAsync(oneCent, u"", recordCompletion));
         ASSERT_TRUE(probe.waitForCall());
@@ -172,7 +172,9 @@ TEST_F(PayAsync, UnacknowledgedPrintModeFailsAndClearsAnEarlierCompletion)
 
 TEST_F(PayAsync, ANewPaymentClearsTheCompletedResult)
 {
-    completeOnePayment();
+    TSimBehaviour slow = terminal();
+    slow.answerDelay = 300ms; // the second outcome comes well after its request is acknowledged
+    completeOnePayment(slow);
     std::u16string res;
     bool timedOut = false;
 

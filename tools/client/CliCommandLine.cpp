@@ -38,7 +38,7 @@ const std::vector<TOption>& options()
     return table;
 }
 
-struct TCommandSpec {
+struct TCommandSyntax {
     std::string_view name;
     TCliCommand command;
     std::size_t minArgs;
@@ -46,7 +46,7 @@ struct TCommandSpec {
     bool needsHost;
 };
 
-constexpr TCommandSpec commands[] = {
+constexpr TCommandSyntax commands[] = {
     {"status", TCliCommand::Status, 0, 0, true},
     {"pay", TCliCommand::Pay, 1, 2, true},
     {"pay-async", TCliCommand::PayAsync, 1, 2, true},
@@ -73,9 +73,9 @@ void applyOption(std::string_view Aname, TArgCursor& Aargs, TCliRequest& Areques
     throw TUsageError("unknown option \"" + std::string(Aname) + "\"");
 }
 
-const TCommandSpec& commandNamed(std::string_view Aname)
+const TCommandSyntax& commandNamed(std::string_view Aname)
 {
-    for (const TCommandSpec& entry : commands)
+    for (const TCommandSyntax& entry : commands)
         if (entry.name == Aname)
             return entry;
     throw TUsageError("unknown command \"" + std::string(Aname) + "\"");
@@ -92,7 +92,7 @@ Currency amountOf(std::string_view Atext)
 
 void applyCommand(const std::vector<std::string_view>& Apositional, TCliRequest& Arequest)
 {
-    const TCommandSpec& entry = commandNamed(Apositional.front());
+    const TCommandSyntax& entry = commandNamed(Apositional.front());
     const std::size_t args = Apositional.size() - 1;
     if (args < entry.minArgs || args > entry.maxArgs)
         throw TUsageError("wrong number of arguments for " + std::string(entry.name) + " (see --help)");
