@@ -23,3 +23,13 @@ ecr17_build() {
   cmake -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j"$(nproc)"
 }
+
+# ecr17_ensure_locale NAME: generates a locale such as it_IT.UTF-8 when missing.
+ecr17_ensure_locale() {
+  local name=$1 sudo=""
+  local wanted
+  wanted=$(echo "${name%%.*}.utf8" | tr '[:upper:]' '[:lower:]')
+  locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qx "$wanted" && return 0
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo localedef -i "${name%%.*}" -f UTF-8 "$name"
+}
