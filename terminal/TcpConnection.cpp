@@ -65,7 +65,7 @@ bool isPeerClose(int Aerrno)
 }
 
 // poll() for input, restarted after a signal with the time that is left.
-// How long a poll that found nothing stands for a check of the socket.
+// How long a successful socket operation stands for a check of the socket.
 constexpr std::int64_t quietTrustNs = 1'000'000;
 
 std::int64_t monotonicNs() noexcept
@@ -121,6 +121,7 @@ void TTcpConnection::readAvailable()
         const ssize_t got = ::recv(FSocket, chunk, sizeof chunk, MSG_DONTWAIT);
         if (got > 0) {
             FInput.append(chunk, static_cast<size_t>(got));
+            FquietUntil = monotonicNs() + quietTrustNs;
             return;
         }
         if (got < 0 && errno == EINTR)
@@ -181,13 +182,13 @@ void TTcpConnection::Write(std::u16string_view AText)
         throw EConnClosedGracefully();
     if (FState != TState::Open)
         throw ETransportError("Not connected.");
-    FquietUntil = 0; // an answer may follow what is written
     const std::string bytes = encodeWire(AText);
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(FSocket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n >= 0) {
             sent += static_cast<size_t>(n);
+            FquietUntil = monotonicNs() + quietTrustNs;
             continue;
         }
         if (errno == EINTR)

@@ -45,8 +45,11 @@ private:
     int FSocket = -1;
     TState FState = TState::Closed;
     std::string FInput;
-    // A poll that just found nothing to read has checked the socket: until
-    // this moment (monotonic ns) Connected() trusts it instead of reading
-    // again, so an idle tick costs one system call, not two.
+    // A socket operation that just succeeded (a read that moved bytes, a
+    // write, a poll that found nothing) has checked the socket: until this
+    // moment (monotonic ns, 1 ms later) Connected() trusts it instead of
+    // reading again. An exchange then costs the system calls of a plain
+    // client, and an idle tick one; a peer close inside the window is
+    // noticed by the next wait instead.
     std::int64_t FquietUntil = 0;
 };
