@@ -1,5 +1,7 @@
 #include "TextConvert.h"
 
+#include "LogRecordFormat.h"
+
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
@@ -13,25 +15,6 @@ void appendUtf16(std::u16string& Aout, char32_t Acp)
     Acp -= 0x10000;
     Aout += static_cast<char16_t>(0xD800 + (Acp >> 10));
     Aout += static_cast<char16_t>(0xDC00 + (Acp & 0x3FF));
-}
-
-void appendUtf8(std::string& Aout, char32_t Acp)
-{
-    if (Acp < 0x80) {
-        Aout += static_cast<char>(Acp);
-    } else if (Acp < 0x800) {
-        Aout += static_cast<char>(0xC0 | (Acp >> 6));
-        Aout += static_cast<char>(0x80 | (Acp & 0x3F));
-    } else if (Acp < 0x10000) {
-        Aout += static_cast<char>(0xE0 | (Acp >> 12));
-        Aout += static_cast<char>(0x80 | ((Acp >> 6) & 0x3F));
-        Aout += static_cast<char>(0x80 | (Acp & 0x3F));
-    } else {
-        Aout += static_cast<char>(0xF0 | (Acp >> 18));
-        Aout += static_cast<char>(0x80 | ((Acp >> 12) & 0x3F));
-        Aout += static_cast<char>(0x80 | ((Acp >> 6) & 0x3F));
-        Aout += static_cast<char>(0x80 | (Acp & 0x3F));
-    }
 }
 
 // Length of the sequence a lead byte opens and the bits it carries; 0 when
@@ -75,21 +58,8 @@ std::u16string utf8ToText(std::string_view Autf8)
 
 std::string textToUtf8(std::u16string_view Atext)
 {
-    std::string out;
-    out.reserve(Atext.size());
-    for (size_t i = 0; i < Atext.size(); ++i) {
-        char32_t cp = Atext[i];
-        const bool high = cp >= 0xD800 && cp <= 0xDBFF;
-        const bool low = cp >= 0xDC00 && cp <= 0xDFFF;
-        if (high && i + 1 < Atext.size() && Atext[i + 1] >= 0xDC00 && Atext[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (Atext[i + 1] - 0xDC00);
-            ++i;
-        } else if (high || low) {
-            cp = replacement;
-        }
-        appendUtf8(out, cp);
-    }
-    return out;
+    // The log file needs the same conversion; one implementation serves both.
+    return logTextToUtf8(Atext);
 }
 
 std::u16string intToText(long long Avalue)
