@@ -5,6 +5,18 @@
 #include <cstddef>
 #include <string>
 
+// Where the terminal drops the connection during the first payment it is
+// asked for (later payments go through), so that a cash register's
+// recovery can be tried at each point.
+enum class TSimDrop {
+    None,
+    BeforeAck,          // closes instead of acknowledging the request: nothing charged
+    AfterAck,           // closes after the acknowledgement: nothing charged
+    AfterCharge,        // charges, then closes before the outcome
+    AfterOutcome,       // charges, sends the outcome, closes before its acknowledgement
+    SilentAfterCharge,  // charges, then never answers again on the connection
+};
+
 struct TSimBehaviour {
     using ms = std::chrono::milliseconds;
 
@@ -72,6 +84,7 @@ struct TSimBehaviour {
     // A payment request is not acknowledged, but charged: its outcome follows
     // the acknowledgement of the next command on the same connection.
     bool lateOutcome = false;
+    TSimDrop drop = TSimDrop::None;
 };
 
 // Bytes that hold no control character of the link, for garbage.
