@@ -112,10 +112,12 @@ std::size_t FormatNumber(long double v, char* out) noexcept
         scientific(d, x, false);
     else
         scientific(v, x, false);
-    // The bound holds for normal numbers only; subnormals take the exact way.
+    // Both hold for normal numbers only. A subnormal's ulp can exceed a unit
+    // of its 15th digit, so even a short digit string (5e-324) is not its
+    // 15-digit rounding: subnormals always take the exact way.
     const bool normal = isDouble ? std::fabs(d) >= std::numeric_limits<double>::min()
                                  : std::fabs(v) >= std::numeric_limits<long double>::min();
-    if (x.n > 15 && !(normal && roundShortest(x, isDouble ? 112000 : 100))) {
+    if (!normal || (x.n > 15 && !roundShortest(x, isDouble ? 112000 : 100))) {
         if (isDouble)
             scientific(d, x, true);
         else

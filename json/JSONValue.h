@@ -6,6 +6,7 @@
 // the name index (TBalTree) finds the first member of a name.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,6 +29,17 @@ class EJSONVariantError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+namespace ecr17::detail {
+
+// Character types whose text is not a string value: a pointer to it would
+// convert to bool, so Add refuses it at compile time.
+template <class TChar>
+concept CForeignChar = std::same_as<TChar, char> || std::same_as<TChar, signed char> ||
+                       std::same_as<TChar, unsigned char> || std::same_as<TChar, char8_t> ||
+                       std::same_as<TChar, wchar_t> || std::same_as<TChar, char32_t>;
+
+}  // namespace ecr17::detail
 
 class TJSONbase;
 class TJSONWriter;
@@ -220,6 +232,11 @@ public:
     std::int32_t Add(std::int32_t inmb);
     std::int32_t Add(std::u16string s);
     std::int32_t Add(const char16_t* s);
+    // Only UTF-16 text is a string value; narrow text would be stored as true.
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const TChar* s) = delete;
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::basic_string<TChar>& s) = delete;
     void Delete(std::int32_t idx);
     std::int32_t IndexOf(const TJSONbase* obj) const;
 
@@ -242,6 +259,11 @@ public:
     std::int32_t Add(const std::u16string& aname, std::int32_t inmb);
     std::int32_t Add(const std::u16string& aname, std::u16string s);
     std::int32_t Add(const std::u16string& aname, const char16_t* s);
+    // Only UTF-16 text is a string value; narrow text would be stored as true.
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::u16string& aname, const TChar* s) = delete;
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::u16string& aname, const std::basic_string<TChar>& s) = delete;
 
     // Position of the first member with exactly this name, or -1.
     std::int32_t IndexOfName(std::u16string_view aname) const;

@@ -49,6 +49,7 @@ private:
         const TJSONcustomlist* list;
         std::size_t next;
         char16_t close;
+        bool written;  // an element is out, so the next one needs a comma
     };
 
     void reserve(std::size_t extra)
@@ -137,7 +138,8 @@ void TJSONWriter::writeValue(const TJSONbase* v)
         v = member->ObjValue();
     }
     if (v == nullptr) {
-        // A member or position without a value: null keeps the text valid.
+        // A member or an array position without a value: null keeps the
+        // text valid.
         putAscii("null", 4);
         return;
     }
@@ -160,11 +162,11 @@ void TJSONWriter::writeValue(const TJSONbase* v)
         break;
     case Shape::List:
         put(u'[');
-        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u']'});
+        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u']', false});
         break;
     case Shape::Object:
         put(u'{');
-        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u'}'});
+        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u'}', false});
         break;
     case Shape::Member:
         break;
@@ -184,8 +186,15 @@ std::u16string TJSONWriter::Generate(const TJSONbase* root)
             open_.pop_back();
             continue;
         }
-        if (top.next != 0)
+        if (top.close == u'}' && children[top.next] == nullptr) {
+            // An object position without a member has no text that a reader
+            // accepts: it is left out with its comma.
+            ++top.next;
+            continue;
+        }
+        if (top.written)
             put(u',');
+        top.written = true;
         // Tree nodes lie scattered in memory: fetch the next members and
         // their values ahead while this one is written.
         if (top.next + 2 < children.size())
