@@ -6,13 +6,15 @@
 #include "JSONNumberText.h"
 #include "uJSON.h"
 
+namespace ecr17::detail {
+
 // Recursive descent over the UTF-16 text by position. Any failure gives null
 // for the whole text: a container whose element fails cannot reach its
 // closing bracket, so failures need no finer distinction. The depth limit
 // bounds the recursion.
 class TJSONReader {
 public:
-    TJSONReader(const char16_t* begin, const char16_t* end) noexcept : p_(begin), end_(end) {}
+    TJSONReader(const char16_t* Abegin, const char16_t* Aend) noexcept : Fpos(Abegin), Fend(Aend) {}
 
     std::unique_ptr<TJSONbase> readValue();
 
@@ -20,38 +22,38 @@ private:
     void skipWhitespace() noexcept
     {
         // Every code unit up to and including the space is whitespace.
-        while (p_ < end_ && *p_ <= u' ')
-            ++p_;
+        while (Fpos < Fend && *Fpos <= u' ')
+            ++Fpos;
     }
-    bool startsWith(std::u16string_view word) const noexcept
+    bool startsWith(std::u16string_view Aword) const noexcept
     {
-        return static_cast<std::size_t>(end_ - p_) >= word.size() &&
-               std::u16string_view(p_, word.size()) == word;
+        return static_cast<std::size_t>(Fend - Fpos) >= Aword.size() &&
+               std::u16string_view(Fpos, Aword.size()) == Aword;
     }
 
     std::unique_ptr<TJSONbase> readNumber();
-    bool readString(std::u16string& out);
+    bool readString(std::u16string& Aout);
     std::unique_ptr<TJSONbase> readList();
     std::unique_ptr<TJSONbase> readObject();
 
-    const char16_t* p_;
-    const char16_t* end_;
-    int depth_ = 0;
+    const char16_t* Fpos;
+    const char16_t* Fend;
+    int Fdepth = 0;
     // Elements of the open containers, so each container's list is
     // allocated once at its exact size when it closes.
-    std::vector<std::unique_ptr<TJSONbase>> pending_;
+    std::vector<std::unique_ptr<TJSONbase>> Fpending;
 };
 
 namespace {
 
-int hexValue(char16_t c) noexcept
+int hexValue(char16_t Ac) noexcept
 {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
+    if (Ac >= u'0' && Ac <= u'9')
+        return Ac - u'0';
+    if (Ac >= u'a' && Ac <= u'f')
+        return Ac - u'a' + 10;
+    if (Ac >= u'A' && Ac <= u'F')
+        return Ac - u'A' + 10;
     return -1;
 }
 
@@ -60,24 +62,24 @@ int hexValue(char16_t c) noexcept
 std::unique_ptr<TJSONbase> TJSONReader::readValue()
 {
     skipWhitespace();
-    if (p_ == end_)
+    if (Fpos == Fend)
         return nullptr;
     // Literals are the next 4 or 5 characters, whatever follows them.
-    switch (*p_) {
+    switch (*Fpos) {
     case u't':
         if (!startsWith(u"true"))
             return nullptr;
-        p_ += 4;
+        Fpos += 4;
         return std::make_unique<TJSONboolean>(true);
     case u'f':
         if (!startsWith(u"false"))
             return nullptr;
-        p_ += 5;
+        Fpos += 5;
         return std::make_unique<TJSONboolean>(false);
     case u'n':
         if (!startsWith(u"null"))
             return nullptr;
-        p_ += 4;
+        Fpos += 4;
         return std::make_unique<TJSONnull>();
     case u'"': {
         std::u16string s;
@@ -97,7 +99,7 @@ std::unique_ptr<TJSONbase> TJSONReader::readValue()
 std::unique_ptr<TJSONbase> TJSONReader::readNumber()
 {
     long double value = 0;
-    if (jsonnumbertext::ScanNumber(p_, end_, value) != jsonnumbertext::ScanResult::Ok)
+    if (ScanNumber(Fpos, Fend, value) != TScanResult::Ok)
         return nullptr;
     return std::make_unique<TJSONnumber>(value);
 }
@@ -105,14 +107,14 @@ std::unique_ptr<TJSONbase> TJSONReader::readNumber()
 // A quoted string: the closing quotation mark is the first one not taken by
 // a backslash; the content is then decoded. An escape the table does not
 // know is dropped together with its backslash.
-bool TJSONReader::readString(std::u16string& out)
+bool TJSONReader::readString(std::u16string& Aout)
 {
-    const char16_t* begin = p_ + 1;
+    const char16_t* begin = Fpos + 1;
     const char16_t* q = begin;
     bool escaped = false;
-    while (q < end_ && *q != u'"') {
+    while (q < Fend && *q != u'"') {
         if (*q == u'\\') {
-            if (end_ - q < 2)
+            if (Fend - q < 2)
                 return false;
             escaped = true;
             q += 2;
@@ -120,32 +122,32 @@ bool TJSONReader::readString(std::u16string& out)
             ++q;
         }
     }
-    if (q >= end_)
+    if (q >= Fend)
         return false;
     const char16_t* close = q;
     if (!escaped) {
-        out.assign(begin, close);
-        p_ = close + 1;
+        Aout.assign(begin, close);
+        Fpos = close + 1;
         return true;
     }
-    out.clear();
-    out.reserve(static_cast<std::size_t>(close - begin));
+    Aout.clear();
+    Aout.reserve(static_cast<std::size_t>(close - begin));
     for (const char16_t* c = begin; c < close; ++c) {
         if (*c != u'\\') {
-            out.push_back(*c);
+            Aout.push_back(*c);
             continue;
         }
         ++c;  // the scan above guarantees a character here, before close
         switch (*c) {
-        case u'"': out.push_back(u'"'); break;
-        case u'\\': out.push_back(u'\\'); break;
-        case u'\'': out.push_back(u'\''); break;
-        case u'/': out.push_back(u'/'); break;
-        case u'b': out.push_back(u'\b'); break;
-        case u'f': out.push_back(u'\f'); break;
-        case u'n': out.push_back(u'\n'); break;
-        case u'r': out.push_back(u'\r'); break;
-        case u't': out.push_back(u'\t'); break;
+        case u'"': Aout.push_back(u'"'); break;
+        case u'\\': Aout.push_back(u'\\'); break;
+        case u'\'': Aout.push_back(u'\''); break;
+        case u'/': Aout.push_back(u'/'); break;
+        case u'b': Aout.push_back(u'\b'); break;
+        case u'f': Aout.push_back(u'\f'); break;
+        case u'n': Aout.push_back(u'\n'); break;
+        case u'r': Aout.push_back(u'\r'); break;
+        case u't': Aout.push_back(u'\t'); break;
         case u'u': {
             // Up to four digits, fewer when the string ends sooner; none,
             // or a character that is not a digit, fails the text.
@@ -160,7 +162,7 @@ bool TJSONReader::readString(std::u16string& out)
                     return false;
                 unit = unit * 16 + static_cast<unsigned>(h);
             }
-            out.push_back(static_cast<char16_t>(unit));
+            Aout.push_back(static_cast<char16_t>(unit));
             c = stop - 1;
             break;
         }
@@ -168,77 +170,79 @@ bool TJSONReader::readString(std::u16string& out)
             break;
         }
     }
-    p_ = close + 1;
+    Fpos = close + 1;
     return true;
 }
 
 std::unique_ptr<TJSONbase> TJSONReader::readList()
 {
-    if (++depth_ > TJSON::kMaxDepth)
+    if (++Fdepth > TJSON::kMaxDepth)
         return nullptr;
-    ++p_;
-    const std::size_t first = pending_.size();
+    ++Fpos;
+    const std::size_t first = Fpending.size();
     for (;;) {
         skipWhitespace();
-        if (p_ < end_ && *p_ == u']')
+        if (Fpos < Fend && *Fpos == u']')
             break;
         std::unique_ptr<TJSONbase> element = readValue();
         if (!element) {
-            pending_.resize(first);
+            Fpending.resize(first);
             return nullptr;
         }
-        pending_.push_back(std::move(element));
+        Fpending.push_back(std::move(element));
         skipWhitespace();
-        if (p_ < end_ && *p_ == u',')
-            ++p_;
+        if (Fpos < Fend && *Fpos == u',')
+            ++Fpos;
     }
-    ++p_;
-    --depth_;
+    ++Fpos;
+    --Fdepth;
     auto list = std::make_unique<TJSONlist>();
-    list->fList.reserve(pending_.size() - first);
-    for (std::size_t i = first; i < pending_.size(); ++i)
-        list->fList.push_back(std::move(pending_[i]));
-    pending_.resize(first);
+    list->fList.reserve(Fpending.size() - first);
+    for (std::size_t i = first; i < Fpending.size(); ++i)
+        list->fList.push_back(std::move(Fpending[i]));
+    Fpending.resize(first);
     return list;
 }
 
 std::unique_ptr<TJSONbase> TJSONReader::readObject()
 {
-    if (++depth_ > TJSON::kMaxDepth)
+    if (++Fdepth > TJSON::kMaxDepth)
         return nullptr;
-    ++p_;
-    const std::size_t first = pending_.size();
+    ++Fpos;
+    const std::size_t first = Fpending.size();
     for (;;) {
         skipWhitespace();
-        if (p_ < end_ && *p_ == u'}')
+        if (Fpos < Fend && *Fpos == u'}')
             break;
         std::u16string name;
         std::unique_ptr<TJSONbase> value;
-        if (p_ < end_ && *p_ == u'"' && readString(name)) {
+        if (Fpos < Fend && *Fpos == u'"' && readString(name)) {
             skipWhitespace();
-            if (p_ < end_ && *p_ == u':') {
-                ++p_;
+            if (Fpos < Fend && *Fpos == u':') {
+                ++Fpos;
                 value = readValue();
             }
         }
         if (!value) {
-            pending_.resize(first);
+            Fpending.resize(first);
             return nullptr;
         }
-        pending_.push_back(std::make_unique<TJSONobjectmethod>(std::move(name), std::move(value)));
+        Fpending.push_back(std::make_unique<TJSONobjectmethod>(std::move(name), std::move(value)));
         skipWhitespace();
-        if (p_ < end_ && *p_ == u',')
-            ++p_;
+        if (Fpos < Fend && *Fpos == u',')
+            ++Fpos;
     }
-    ++p_;
-    --depth_;
+    ++Fpos;
+    --Fdepth;
     auto object = std::make_unique<TJSONobject>(true);
-    object->fList.reserve(pending_.size() - first);
-    for (std::size_t i = first; i < pending_.size(); ++i)
-        object->AppendChild(std::move(pending_[i]));  // also indexes the name
-    pending_.resize(first);
+    object->fList.reserve(Fpending.size() - first);
+    for (std::size_t i = first; i < Fpending.size(); ++i)
+        object->AppendChild(std::move(Fpending[i]));  // also indexes the name
+    Fpending.resize(first);
     return object;
 }
+
+}  // namespace ecr17::detail
 
 std::unique_ptr<TJSONbase> TJSON::ParseText(std::u16string_view txt) noexcept
 {
@@ -250,7 +254,7 @@ std::unique_ptr<TJSONbase> TJSON::ParseText(std::u16string_view txt) noexcept
     if (begin == end)
         return nullptr;
     try {
-        return TJSONReader(begin, end).readValue();
+        return ecr17::detail::TJSONReader(begin, end).readValue();
     } catch (...) {
         // Out of memory on an enormous text: no tree, as for any bad text.
         return nullptr;

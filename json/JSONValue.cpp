@@ -10,25 +10,25 @@ namespace {
 
 const std::u16string kEmpty;
 
-bool inRange(std::int32_t idx, std::size_t size) noexcept
+bool inRange(std::int32_t Aidx, std::size_t Asize) noexcept
 {
-    return idx >= 0 && static_cast<std::size_t>(idx) < size;
+    return Aidx >= 0 && static_cast<std::size_t>(Aidx) < Asize;
 }
 
-std::u16string widen(const char* text, std::size_t n)
+std::u16string widen(const char* Atext, std::size_t An)
 {
-    return std::u16string(text, text + n);
+    return std::u16string(Atext, Atext + An);
 }
 
 // Variant conversions of setValue.
 
-long double variantToNumber(const TJSONvariant& v)
+long double variantToNumber(const TJSONvariant& Av)
 {
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return *d;
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b ? 1 : 0;
-    if (const std::u16string* s = std::get_if<std::u16string>(&v)) {
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av)) {
         const char16_t* p = s->data();
         const char16_t* end = p + s->size();
         while (p < end && *p <= u' ')
@@ -36,41 +36,41 @@ long double variantToNumber(const TJSONvariant& v)
         while (end > p && end[-1] <= u' ')
             --end;
         long double value = 0;
-        if (jsonnumbertext::ScanNumber(p, end, value) == jsonnumbertext::ScanResult::Ok && p == end)
+        if (ecr17::detail::ScanNumber(p, end, value) == ecr17::detail::TScanResult::Ok && p == end)
             return value;
         throw EJSONVariantError("Cannot convert text to a number");
     }
     throw EJSONVariantError("Cannot convert null to a number");
 }
 
-std::u16string numberToText(long double v)
+std::u16string numberToText(long double Av)
 {
-    if (std::isnan(v))
+    if (std::isnan(Av))
         return u"NaN";
-    if (std::isinf(v))
-        return v < 0 ? u"-INF" : u"INF";
-    char buf[jsonnumbertext::kMaxNumberText];
-    return widen(buf, jsonnumbertext::FormatNumber(v, buf));
+    if (std::isinf(Av))
+        return Av < 0 ? u"-INF" : u"INF";
+    char buf[ecr17::detail::kMaxNumberText];
+    return widen(buf, ecr17::detail::FormatNumber(Av, buf));
 }
 
-std::u16string variantToText(const TJSONvariant& v)
+std::u16string variantToText(const TJSONvariant& Av)
 {
-    if (const std::u16string* s = std::get_if<std::u16string>(&v))
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av))
         return *s;
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return numberToText(*d);
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b ? u"True" : u"False";
     throw EJSONVariantError("Cannot convert null to text");
 }
 
-bool variantToBoolean(const TJSONvariant& v)
+bool variantToBoolean(const TJSONvariant& Av)
 {
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b;
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return *d != 0;
-    if (const std::u16string* s = std::get_if<std::u16string>(&v)) {
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av)) {
         if (*s == u"true" || *s == u"True" || *s == u"TRUE")
             return true;
         if (*s == u"false" || *s == u"False" || *s == u"FALSE")
@@ -83,19 +83,19 @@ bool variantToBoolean(const TJSONvariant& v)
 // Typed reads of an element: absent gives the default, another kind raises.
 
 template <class T>
-const T* elementAs(const TJSONbase* e)
+const T* elementAs(const TJSONbase* Ae)
 {
-    if (e == nullptr)
+    if (Ae == nullptr)
         return nullptr;
-    const T* typed = dynamic_cast<const T*>(e);
+    const T* typed = dynamic_cast<const T*>(Ae);
     if (typed == nullptr)
         throw std::bad_cast();
     return typed;
 }
 
-std::int32_t intOf(const TJSONbase* e)
+std::int32_t intOf(const TJSONbase* Ae)
 {
-    const TJSONnumber* n = elementAs<TJSONnumber>(e);
+    const TJSONnumber* n = elementAs<TJSONnumber>(Ae);
     if (n == nullptr)
         return 0;
     const long double t = std::trunc(n->AsExtended());
@@ -104,21 +104,21 @@ std::int32_t intOf(const TJSONbase* e)
     return static_cast<std::int32_t>(t);
 }
 
-std::u16string stringOf(const TJSONbase* e)
+std::u16string stringOf(const TJSONbase* Ae)
 {
-    const TJSONstring* s = elementAs<TJSONstring>(e);
+    const TJSONstring* s = elementAs<TJSONstring>(Ae);
     return s == nullptr ? std::u16string() : s->AsString();
 }
 
-double doubleOf(const TJSONbase* e)
+double doubleOf(const TJSONbase* Ae)
 {
-    const TJSONnumber* n = elementAs<TJSONnumber>(e);
+    const TJSONnumber* n = elementAs<TJSONnumber>(Ae);
     return n == nullptr ? 0.0 : static_cast<double>(n->AsExtended());
 }
 
-bool booleanOf(const TJSONbase* e)
+bool booleanOf(const TJSONbase* Ae)
 {
-    const TJSONboolean* b = elementAs<TJSONboolean>(e);
+    const TJSONboolean* b = elementAs<TJSONboolean>(Ae);
     return b != nullptr && b->AsBoolean();
 }
 
@@ -160,26 +160,26 @@ std::u16string TJSONbase::SelfTypeName() const
     return u"jsBase";
 }
 
-void TJSONbase::releaseChildren(Owned&) noexcept {}
+void TJSONbase::releaseChildren(TOwned&) noexcept {}
 
-void TJSONbase::freeAll(Owned& pending) noexcept
+void TJSONbase::freeAll(TOwned& Apending) noexcept
 {
-    while (!pending.empty()) {
-        std::unique_ptr<TJSONbase> node = std::move(pending.back());
-        pending.pop_back();
+    while (!Apending.empty()) {
+        std::unique_ptr<TJSONbase> node = std::move(Apending.back());
+        Apending.pop_back();
         if (node)
-            node->releaseChildren(pending);
+            node->releaseChildren(Apending);
         // node now owns nothing, so its destructor does not descend.
     }
 }
 
-void TJSONbase::freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept
+void TJSONbase::freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept
 {
-    if (!node)
+    if (!Anode)
         return;
-    node->releaseChildren(pending);
-    node.reset();
-    freeAll(pending);
+    Anode->releaseChildren(Apending);
+    Anode.reset();
+    freeAll(Apending);
 }
 
 // ---- scalars
@@ -278,7 +278,7 @@ std::u16string TJSONnull::SelfTypeName() const
 
 TJSONobjectmethod::~TJSONobjectmethod()
 {
-    Owned pending;
+    TOwned pending;
     freeTree(std::move(FValue), pending);
 }
 
@@ -288,13 +288,13 @@ std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string an
     return std::make_unique<TJSONobjectmethod>(std::move(aname), std::move(aobj));
 }
 
-void TJSONobjectmethod::releaseChildren(Owned& out) noexcept
+void TJSONobjectmethod::releaseChildren(TOwned& Aout) noexcept
 {
     if (FValue) {
         // A full vector cannot grow without memory; free this one child in
         // place rather than lose it. Its own subtree is released first.
         try {
-            out.push_back(std::move(FValue));
+            Aout.push_back(std::move(FValue));
         } catch (...) {
             FValue.reset();
         }
@@ -307,16 +307,16 @@ TJSONcustomlist::~TJSONcustomlist()
 {
     // Last child first; the work list holds the pending grandchildren, so
     // nested containers are freed by a loop, not by recursion.
-    Owned pending;
+    TOwned pending;
     for (std::size_t i = fList.size(); i-- > 0;)
         freeTree(std::move(fList[i]), pending);
 }
 
-void TJSONcustomlist::releaseChildren(Owned& out) noexcept
+void TJSONcustomlist::releaseChildren(TOwned& Aout) noexcept
 {
     for (auto& child : fList) {
         try {
-            out.push_back(std::move(child));
+            Aout.push_back(std::move(child));
         } catch (...) {
             child.reset();
         }
@@ -523,7 +523,7 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
     if (!inRange(idx, fList.size()))
         return nullptr;
     const TJSONbase* child = fList[static_cast<std::size_t>(idx)].get();
-    if (child == nullptr || child->FShape != Shape::Member)
+    if (child == nullptr || child->FShape != TShape::Member)
         return nullptr;
     return &static_cast<const TJSONobjectmethod*>(child)->FName;
 }
@@ -546,7 +546,7 @@ std::int32_t TJSONobject::IndexOfObject(const TJSONbase* aobj) const
         return -1;
     for (std::size_t i = 0; i < fList.size(); ++i) {
         const TJSONbase* child = fList[i].get();
-        if (child != nullptr && child->FShape == Shape::Member &&
+        if (child != nullptr && child->FShape == TShape::Member &&
             static_cast<const TJSONobjectmethod*>(child)->FValue.get() == aobj)
             return static_cast<std::int32_t>(i);
     }

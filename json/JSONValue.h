@@ -39,11 +39,12 @@ concept CForeignChar = std::same_as<TChar, char> || std::same_as<TChar, signed c
                        std::same_as<TChar, unsigned char> || std::same_as<TChar, char8_t> ||
                        std::same_as<TChar, wchar_t> || std::same_as<TChar, char32_t>;
 
+class TJSONWriter;
+class TJSONReader;
+
 }  // namespace ecr17::detail
 
 class TJSONbase;
-class TJSONWriter;
-class TJSONReader;
 
 // Callback of ForEach: element name (an array gives the position in decimal),
 // element, the user's pointer, and a flag to clear to stop the enumeration.
@@ -76,28 +77,28 @@ public:
 protected:
     // How the writer treats a node; inherited by derived classes, so a class
     // derived from TJSONstring is written as a string.
-    enum class Shape : std::uint8_t { Other, Number, String, Boolean, Null, List, Object, Member };
-    explicit TJSONbase(Shape AShape) noexcept : FShape(AShape) {}
+    enum class TShape : std::uint8_t { Other, Number, String, Boolean, Null, List, Object, Member };
+    explicit TJSONbase(TShape AShape) noexcept : FShape(AShape) {}
 
-    using Owned = std::vector<std::unique_ptr<TJSONbase>>;
-    // Moves the owned children into out, so that a subtree is freed by a
+    using TOwned = std::vector<std::unique_ptr<TJSONbase>>;
+    // Moves the owned children into Aout, so that a subtree is freed by a
     // loop instead of by recursion.
-    virtual void releaseChildren(Owned& out) noexcept;
-    // Frees everything in pending, including the children of the children.
-    static void freeAll(Owned& pending) noexcept;
-    // Frees node and its subtree, using pending (left empty) as work list.
-    static void freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept;
+    virtual void releaseChildren(TOwned& Aout) noexcept;
+    // Frees everything in Apending, including the children of the children.
+    static void freeAll(TOwned& Apending) noexcept;
+    // Frees Anode and its subtree, using Apending (left empty) as work list.
+    static void freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept;
 
 private:
-    friend class TJSONWriter;
+    friend class ecr17::detail::TJSONWriter;
     friend class TJSONobject;
-    Shape FShape = Shape::Other;
+    TShape FShape = TShape::Other;
 };
 
 class TJSONnumber : public TJSONbase {
 public:
-    TJSONnumber() noexcept : TJSONbase(Shape::Number) {}
-    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(Shape::Number), FValue(AValue) {}
+    TJSONnumber() noexcept : TJSONbase(TShape::Number) {}
+    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(TShape::Number), FValue(AValue) {}
     static std::unique_ptr<TJSONnumber> Generate(long double AValue);
 
     long double AsExtended() const noexcept { return FValue; }
@@ -112,9 +113,9 @@ private:
 
 class TJSONstring : public TJSONbase {
 public:
-    TJSONstring() noexcept : TJSONbase(Shape::String) {}
+    TJSONstring() noexcept : TJSONbase(TShape::String) {}
     explicit TJSONstring(std::u16string wsValue) noexcept
-        : TJSONbase(Shape::String), FValue(std::move(wsValue)) {}
+        : TJSONbase(TShape::String), FValue(std::move(wsValue)) {}
     static std::unique_ptr<TJSONstring> Generate(std::u16string wsValue);
 
     const std::u16string& AsString() const noexcept { return FValue; }
@@ -129,8 +130,8 @@ private:
 
 class TJSONboolean : public TJSONbase {
 public:
-    TJSONboolean() noexcept : TJSONbase(Shape::Boolean) {}
-    explicit TJSONboolean(bool AValue) noexcept : TJSONbase(Shape::Boolean), FValue(AValue) {}
+    TJSONboolean() noexcept : TJSONbase(TShape::Boolean) {}
+    explicit TJSONboolean(bool AValue) noexcept : TJSONbase(TShape::Boolean), FValue(AValue) {}
     static std::unique_ptr<TJSONboolean> Generate(bool AValue);
 
     bool AsBoolean() const noexcept { return FValue; }
@@ -145,7 +146,7 @@ private:
 
 class TJSONnull : public TJSONbase {
 public:
-    TJSONnull() noexcept : TJSONbase(Shape::Null) {}
+    TJSONnull() noexcept : TJSONbase(TShape::Null) {}
     TJSONvariant Value() const override;
     TJSONtypes SelfType() const override;
     std::u16string SelfTypeName() const override;
@@ -155,9 +156,9 @@ public:
 // that is already in an object does not update that object's name index.
 class TJSONobjectmethod : public TJSONbase {
 public:
-    TJSONobjectmethod() noexcept : TJSONbase(Shape::Member) {}
+    TJSONobjectmethod() noexcept : TJSONbase(TShape::Member) {}
     TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj) noexcept
-        : TJSONbase(Shape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
+        : TJSONbase(TShape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
     ~TJSONobjectmethod() override;
     static std::unique_ptr<TJSONobjectmethod> Generate(std::u16string aname,
                                                        std::unique_ptr<TJSONbase> aobj);
@@ -167,7 +168,7 @@ public:
     void setName(std::u16string AName) { FName = std::move(AName); }
 
 protected:
-    void releaseChildren(Owned& out) noexcept override;
+    void releaseChildren(TOwned& Aout) noexcept override;
 
 private:
     friend class TJSONobject;
@@ -209,20 +210,20 @@ public:
     void ForEach(const TJSONFuncEnum& fnCallBack, void* pUserData);
 
 protected:
-    explicit TJSONcustomlist(Shape AShape) noexcept : TJSONbase(AShape) {}
-    void releaseChildren(Owned& out) noexcept override;
+    explicit TJSONcustomlist(TShape AShape) noexcept : TJSONbase(AShape) {}
+    void releaseChildren(TOwned& Aout) noexcept override;
 
-    Owned fList;
+    TOwned fList;
 
 private:
-    friend class TJSONWriter;
-    friend class TJSONReader;
+    friend class ecr17::detail::TJSONWriter;
+    friend class ecr17::detail::TJSONReader;
 };
 
 // A JSON array.
 class TJSONlist : public TJSONcustomlist {
 public:
-    TJSONlist() noexcept : TJSONcustomlist(Shape::List) {}
+    TJSONlist() noexcept : TJSONcustomlist(TShape::List) {}
     static std::unique_ptr<TJSONlist> Generate();
 
     // Each returns the new position, or -1 when nothing was given.
@@ -248,7 +249,7 @@ public:
 class TJSONobject : public TJSONcustomlist {
 public:
     explicit TJSONobject(bool bUseHash = true) noexcept
-        : TJSONcustomlist(Shape::Object), FUseHash(bUseHash) {}
+        : TJSONcustomlist(TShape::Object), FUseHash(bUseHash) {}
     static std::unique_ptr<TJSONobject> Generate(bool AUseHash = true);
 
     // Each returns the new member's position, or -1 when nothing was given.
