@@ -9,14 +9,17 @@ int compareNames(std::u16string_view Aa, std::u16string_view Ab) noexcept
     return Aa.compare(Ab);
 }
 
+// The sentinel that fbottom points to: level 0, its children point to
+// itself. Nothing ever writes to it (rebalancing never moves a node of
+// level 0), so every tree shares this one, and an index costs no node
+// while it is empty.
+constinit TBalNode gSentinel{&gSentinel, &gSentinel, 0, 0, {}};
+
 }  // namespace
 
 TBalTree::TBalTree() noexcept
-    : FSentinel{nullptr, nullptr, 0, 0, {}}
 {
-    fbottom = &FSentinel;
-    fbottom->left = fbottom;
-    fbottom->right = fbottom;
+    fbottom = &gSentinel;
     froot = fbottom;
     fdeleted = fbottom;
     flast = fbottom;

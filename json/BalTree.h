@@ -50,7 +50,6 @@ private:
     bool deleteAt(PBalNode& At, const std::u16string& ws);
     void lowerKeys(PBalNode At, std::int32_t Akey) noexcept;
 
-    TBalNode FSentinel;  // the storage of fbottom: level 0, children point to itself
     PBalNode fdeleted;
     PBalNode flast;
     PBalNode fbottom;

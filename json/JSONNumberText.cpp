@@ -167,9 +167,20 @@ TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double&
         negative = *s == u'-';
         ++s;
     }
+    // The digits go into a mantissa as they are scanned; fastDigits counts
+    // them from the first non-zero one on. Beyond 19 of them the mantissa
+    // wraps and the exact way below takes over.
+    std::uint64_t fastMantissa = 0;
+    int fastDigits = 0;
+    auto scanDigits = [&] {
+        while (s < AEnd && isDigit(*s)) {
+            fastMantissa = fastMantissa * 10 + static_cast<std::uint64_t>(*s - u'0');
+            fastDigits += fastMantissa != 0;
+            ++s;
+        }
+    };
     const char16_t* intBegin = s;
-    while (s < AEnd && isDigit(*s))
-        ++s;
+    scanDigits();
     const char16_t* intEnd = s;
     if (intBegin == intEnd)
         return TScanResult::NoMatch;
@@ -177,8 +188,7 @@ TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double&
     const char16_t* fracEnd = s;
     if (s < AEnd && *s == u'.') {
         fracBegin = ++s;
-        while (s < AEnd && isDigit(*s))
-            ++s;
+        scanDigits();
         fracEnd = s;
         if (fracBegin == fracEnd)
             return TScanResult::NoMatch;
@@ -204,6 +214,16 @@ TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double&
             exponent = -exponent;
     }
     const char16_t* numberEnd = s;
+
+    const std::int64_t fastScale = exponent - (fracEnd - fracBegin);
+    if (fastDigits <= kMaxExactDigits && fastScale >= -kExactPow10 && fastScale <= kExactPow10) {
+        // Both operands are exact, so the one rounding step is correct.
+        const long double m = static_cast<long double>(fastMantissa);
+        const long double result = fastScale >= 0 ? m * kPow10[fastScale] : m / kPow10[-fastScale];
+        AValue = negative ? -result : result;
+        APos = numberEnd;
+        return TScanResult::Ok;
+    }
 
     // Significant digits: the mantissa without leading zeros, and the power
     // of ten that scales it.

@@ -4,7 +4,10 @@
 #include <limits>
 #include <typeinfo>
 
+#include "JSONArena.h"
 #include "JSONNumberText.h"
+
+using ecr17::detail::TNodeArena;
 
 namespace {
 
@@ -162,24 +165,122 @@ std::u16string TJSONbase::SelfTypeName() const
 
 void TJSONbase::releaseChildren(TOwned&) noexcept {}
 
+void TJSONbase::alter() noexcept
+{
+    if (FInArena)
+        TNodeArena::markAltered(this);
+}
+
+// ---- freeing
+
+void TJSONbase::operator delete(TJSONbase* Anode, std::destroying_delete_t) noexcept
+{
+    if (!Anode->FInArena) {
+        Anode->~TJSONbase();
+        ::operator delete(Anode);
+        return;
+    }
+    if (TNodeArena::freeWhole(Anode))
+        return;
+    TOwned pending;
+    freeNode(Anode, pending);
+    freeAll(pending);
+}
+
 void TJSONbase::freeAll(TOwned& Apending) noexcept
 {
     while (!Apending.empty()) {
-        std::unique_ptr<TJSONbase> node = std::move(Apending.back());
+        TJSONbase* node = Apending.back().release();
         Apending.pop_back();
-        if (node)
-            node->releaseChildren(Apending);
-        // node now owns nothing, so its destructor does not descend.
+        if (node != nullptr)
+            freeNode(node, Apending);
     }
 }
 
 void TJSONbase::freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept
 {
-    if (!Anode)
-        return;
-    Anode->releaseChildren(Apending);
-    Anode.reset();
+    if (Anode)
+        freeNode(Anode.release(), Apending);
     freeAll(Apending);
+}
+
+// A node the reader made is exactly of the class its shape names, so it is
+// taken apart without virtual calls, and the leaves of a container are
+// freed on the spot instead of passing through the work list.
+void TJSONbase::freeNode(TJSONbase* Anode, TOwned& Apending) noexcept
+{
+    if (!Anode->FInArena) {
+        Anode->releaseChildren(Apending);
+        delete Anode;  // owns nothing now, so its destructor does not descend
+        return;
+    }
+    if (TNodeArena::freeWhole(Anode))
+        return;
+    if (Anode->FShape == TShape::Member) {
+        auto* member = static_cast<TJSONobjectmethod*>(Anode);
+        TJSONbase* value = member->FValue.release();
+        member->TJSONobjectmethod::~TJSONobjectmethod();
+        TNodeArena::release(Anode);
+        if (value != nullptr)
+            freeNode(value, Apending);  // a read value, or any node put there: no member below
+        return;
+    }
+    if (Anode->FShape != TShape::List && Anode->FShape != TShape::Object) {
+        freeReadLeaf(Anode);
+        return;
+    }
+    for (std::unique_ptr<TJSONbase>& child : static_cast<TJSONcustomlist*>(Anode)->fList) {
+        if (child == nullptr)
+            continue;
+        if (freeReadLeaf(child.get())) {
+            child.release();
+            continue;
+        }
+        // A full vector cannot grow without memory; free this one child in
+        // place rather than lose it.
+        try {
+            Apending.push_back(std::move(child));
+        } catch (...) {
+            child.reset();
+        }
+    }
+    if (Anode->FShape == TShape::List)
+        static_cast<TJSONlist*>(Anode)->TJSONlist::~TJSONlist();
+    else
+        static_cast<TJSONobject*>(Anode)->TJSONobject::~TJSONobject();
+    TNodeArena::release(Anode);
+}
+
+bool TJSONbase::freeReadLeaf(TJSONbase* Anode) noexcept
+{
+    if (!Anode->FInArena)
+        return false;
+    switch (Anode->FShape) {
+    case TShape::Number:
+        static_cast<TJSONnumber*>(Anode)->TJSONnumber::~TJSONnumber();
+        break;
+    case TShape::String:
+        static_cast<TJSONstring*>(Anode)->TJSONstring::~TJSONstring();
+        break;
+    case TShape::Boolean:
+        static_cast<TJSONboolean*>(Anode)->TJSONboolean::~TJSONboolean();
+        break;
+    case TShape::Null:
+        static_cast<TJSONnull*>(Anode)->TJSONnull::~TJSONnull();
+        break;
+    case TShape::Member: {
+        auto* member = static_cast<TJSONobjectmethod*>(Anode);
+        if (member->FValue != nullptr && !freeReadLeaf(member->FValue.get()))
+            return false;
+        member->FValue.release();
+        member->TJSONobjectmethod::~TJSONobjectmethod();
+        break;
+    }
+    default:
+        return false;
+    }
+    TNodeArena::release(Anode);
+    return true;
 }
 
 // ---- scalars
@@ -191,12 +292,13 @@ std::unique_ptr<TJSONnumber> TJSONnumber::Generate(long double AValue)
 
 TJSONvariant TJSONnumber::Value() const
 {
-    return static_cast<double>(FValue);
+    return static_cast<double>(AsExtended());
 }
 
 void TJSONnumber::setValue(const TJSONvariant& AValue)
 {
-    FValue = variantToNumber(AValue);
+    alter();
+    store(variantToNumber(AValue));
 }
 
 TJSONtypes TJSONnumber::SelfType() const
@@ -221,6 +323,7 @@ TJSONvariant TJSONstring::Value() const
 
 void TJSONstring::setValue(const TJSONvariant& AValue)
 {
+    alter();
     FValue = variantToText(AValue);
 }
 
@@ -246,6 +349,7 @@ TJSONvariant TJSONboolean::Value() const
 
 void TJSONboolean::setValue(const TJSONvariant& AValue)
 {
+    alter();
     FValue = variantToBoolean(AValue);
 }
 
@@ -331,6 +435,7 @@ TJSONbase* TJSONcustomlist::GetChild(std::int32_t idx) const
 
 void TJSONcustomlist::SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue)
 {
+    alter();
     if (inRange(idx, fList.size()))
         fList[static_cast<std::size_t>(idx)].swap(AValue);
     // AValue now holds the displaced child and frees it here.
@@ -362,6 +467,7 @@ std::int32_t TJSONcustomlist::AppendChild(std::unique_ptr<TJSONbase> obj)
 {
     if (!obj)
         return -1;
+    alter();
     fList.push_back(std::move(obj));
     return static_cast<std::int32_t>(fList.size() - 1);
 }
@@ -370,8 +476,9 @@ void TJSONcustomlist::RemoveChild(std::int32_t idx)
 {
     if (!inRange(idx, fList.size()))
         return;
+    alter();
     std::unique_ptr<TJSONbase> gone = std::move(fList[static_cast<std::size_t>(idx)]);
-    fList.erase(fList.begin() + idx);
+    fList.erase(static_cast<std::size_t>(idx));
 }
 
 std::int32_t TJSONcustomlist::FindChild(const TJSONbase* obj) const
@@ -530,8 +637,10 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
 
 std::int32_t TJSONobject::IndexOfName(std::u16string_view aname) const
 {
-    if (FUseHash)
+    if (FUseHash) {
+        ensureIndex();
         return ht.IndexOf(aname);
+    }
     for (std::size_t i = 0; i < fList.size(); ++i) {
         const std::u16string* name = nameAt(static_cast<std::int32_t>(i));
         if (name != nullptr && *name == aname)
@@ -566,6 +675,7 @@ void TJSONobject::OldSetField(std::u16string_view nm, std::unique_ptr<TJSONbase>
     const std::int32_t idx = IndexOfName(nm);
     if (idx < 0)
         return;
+    alter();
     static_cast<TJSONobjectmethod*>(fList[static_cast<std::size_t>(idx)].get())->FValue.swap(AValue);
     // AValue now holds the displaced value and frees it here.
 }
@@ -669,6 +779,7 @@ bool TJSONobject::getBoolean(std::int32_t idx) const
 
 std::int32_t TJSONobject::AppendChild(std::unique_ptr<TJSONbase> obj)
 {
+    ensureIndex();
     const std::int32_t p = TJSONcustomlist::AppendChild(std::move(obj));
     if (p >= 0 && FUseHash) {
         const std::u16string* name = nameAt(p);
@@ -688,7 +799,7 @@ void TJSONobject::RemoveChild(std::int32_t idx)
 {
     if (!inRange(idx, fList.size()))
         return;
-    if (!FUseHash) {
+    if (!FUseHash || FIndexPending) {
         TJSONcustomlist::RemoveChild(idx);
         return;
     }
@@ -717,11 +828,26 @@ void TJSONobject::SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue)
     if (!inRange(idx, fList.size()))
         return;
     TJSONcustomlist::SetChild(idx, std::move(AValue));
-    if (FUseHash)
+    if (FUseHash && !FIndexPending)
         rebuildIndex();
 }
 
-void TJSONobject::rebuildIndex()
+void TJSONobject::buildPendingIndex() const
+{
+    // A failure leaves it pending, to be built again; the document is then
+    // freed node by node, so the index goes with its object.
+    try {
+        rebuildIndex();
+        if (FInArena)
+            TNodeArena::keepIndex(this, &ht);
+    } catch (...) {
+        const_cast<TJSONobject*>(this)->alter();
+        throw;
+    }
+    FIndexPending = false;
+}
+
+void TJSONobject::rebuildIndex() const
 {
     ht.Clear();
     for (std::size_t i = 0; i < fList.size(); ++i) {

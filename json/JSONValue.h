@@ -2,14 +2,20 @@
 //
 // A container owns its children (std::unique_ptr); freeing the root frees
 // the whole tree, without recursion, so a tree of any depth can be freed.
+// The reader puts the nodes of a document in an arena of its own; deleting
+// a node gives its room back to wherever it came from.
 // Objects keep their members in insertion order, repeated names included;
 // the name index (TBalTree) finds the first member of a name.
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +23,7 @@
 #include <vector>
 
 #include "BalTree.h"
+#include "JSONChildList.h"
 
 // The kinds of value, in their fixed order.
 enum TJSONtypes { jsBase, jsNumber, jsString, jsBoolean, jsNull, jsList, jsObject };
@@ -74,6 +81,13 @@ public:
     virtual TJSONtypes SelfType() const;
     virtual std::u16string SelfTypeName() const;
 
+    // Nodes come from the heap, or from a document's arena when the reader
+    // made them; delete returns each to its origin.
+    static void* operator new(std::size_t ASize) { return ::operator new(ASize); }
+    // An over-aligned value class could not be given back unsized.
+    static void* operator new(std::size_t ASize, std::align_val_t AAlign) = delete;
+    static void operator delete(TJSONbase* Anode, std::destroying_delete_t) noexcept;
+
 protected:
     // How the writer treats a node; inherited by derived classes, so a class
     // derived from TJSONstring is written as a string.
@@ -88,27 +102,49 @@ protected:
     static void freeAll(TOwned& Apending) noexcept;
     // Frees Anode and its subtree, using Apending (left empty) as work list.
     static void freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept;
+    // Called before a node changes: a read document is then no longer
+    // freed whole.
+    void alter() noexcept;
 
 private:
+    // Frees Anode alone; its children go to Apending.
+    static void freeNode(TJSONbase* Anode, TOwned& Apending) noexcept;
+    // Frees a scalar the reader made, or a member of the reader's whose
+    // value is one; false (nothing freed) for any other node.
+    static bool freeReadLeaf(TJSONbase* Anode) noexcept;
+
     friend class ecr17::detail::TJSONWriter;
+    friend class ecr17::detail::TJSONReader;
     friend class TJSONobject;
     TShape FShape = TShape::Other;
+    bool FInArena = false;  // the room is in a document's arena, not on the heap
 };
 
 class TJSONnumber : public TJSONbase {
 public:
-    TJSONnumber() noexcept : TJSONbase(TShape::Number) {}
-    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(TShape::Number), FValue(AValue) {}
+    TJSONnumber() noexcept : TJSONbase(TShape::Number) { store(0); }
+    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(TShape::Number) { store(AValue); }
     static std::unique_ptr<TJSONnumber> Generate(long double AValue);
 
-    long double AsExtended() const noexcept { return FValue; }
+    long double AsExtended() const noexcept
+    {
+        long double value = 0;
+        std::memcpy(&value, FValue, sizeof FValue);
+        return value;
+    }
     TJSONvariant Value() const override;
     void setValue(const TJSONvariant& AValue) override;
     TJSONtypes SelfType() const override;
     std::u16string SelfTypeName() const override;
 
 private:
-    long double FValue = 0;
+    void store(long double AValue) noexcept { std::memcpy(FValue, &AValue, sizeof FValue); }
+
+    // The significant bytes of the extended value: as a long double it would
+    // take 16-byte-aligned room and double the size of the node.
+    static constexpr std::size_t kValueBytes =
+        std::numeric_limits<long double>::digits == 64 ? 10 : sizeof(long double);
+    unsigned char FValue[kValueBytes];
 };
 
 class TJSONstring : public TJSONbase {
@@ -125,6 +161,7 @@ public:
     std::u16string SelfTypeName() const override;
 
 private:
+    friend class ecr17::detail::TJSONReader;
     std::u16string FValue;
 };
 
@@ -165,13 +202,19 @@ public:
 
     TJSONbase* ObjValue() const noexcept { return FValue.get(); }
     const std::u16string& Name() const noexcept { return FName; }
-    void setName(std::u16string AName) { FName = std::move(AName); }
+    void setName(std::u16string AName)
+    {
+        alter();
+        FName = std::move(AName);
+    }
 
 protected:
     void releaseChildren(TOwned& Aout) noexcept override;
 
 private:
+    friend class TJSONbase;
     friend class TJSONobject;
+    friend class ecr17::detail::TJSONReader;
     std::unique_ptr<TJSONbase> FValue;
     std::u16string FName;
 };
@@ -213,9 +256,10 @@ protected:
     explicit TJSONcustomlist(TShape AShape) noexcept : TJSONbase(AShape) {}
     void releaseChildren(TOwned& Aout) noexcept override;
 
-    TOwned fList;
+    ecr17::detail::TChildList<TJSONbase> fList;
 
 private:
+    friend class TJSONbase;
     friend class ecr17::detail::TJSONWriter;
     friend class ecr17::detail::TJSONReader;
 };
@@ -295,7 +339,11 @@ public:
     bool getBoolean(std::u16string_view nm) const;
 
     bool UseHash() const noexcept { return FUseHash; }
-    const TBalTree& HashTable() const noexcept { return ht; }
+    const TBalTree& HashTable() const
+    {
+        ensureIndex();
+        return ht;
+    }
 
     TJSONbase* GetField(const TJSONvariant& AName) override;
     TJSONtypes SelfType() const override;
@@ -313,9 +361,20 @@ public:
     void SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue) override;
 
 private:
-    const std::u16string* nameAt(std::int32_t idx) const noexcept;
-    void rebuildIndex();
+    friend class ecr17::detail::TJSONReader;
 
-    TBalTree ht;
+    const std::u16string* nameAt(std::int32_t idx) const noexcept;
+    void rebuildIndex() const;
+    // Builds the index of a read object on its first use: a document that is
+    // only read through and written out never needs one.
+    void ensureIndex() const
+    {
+        if (FIndexPending)
+            buildPendingIndex();
+    }
+    void buildPendingIndex() const;
+
+    mutable TBalTree ht;
     bool FUseHash;
+    mutable bool FIndexPending = false;  // the members are listed, the index not built yet
 };
