@@ -17,8 +17,10 @@ struct alignas(16) TChunkHead {
     TChunkHead* older;  // chunks of the document, newest first
 };
 
-// Strings and indexes to destroy when a document is freed whole; an entry
-// with its lowest bit set is a TBalTree, else a std::u16string.
+// What to destroy when a document is freed whole. The two low bits of an
+// entry tell its kind: a std::u16string, a TBalTree or heap room.
+enum TCleanupKind : std::uintptr_t { ckString = 0, ckIndex = 1, ckHeapRoom = 2, ckMask = 3 };
+
 struct TCleanups {
     static constexpr std::size_t kEntries = 62;
     TCleanups* older;
@@ -97,10 +99,18 @@ struct TNodeArena::TDocument {
         for (TCleanups* block = cleanups; block != nullptr; block = block->older)
             for (std::size_t i = 0; i < block->count; ++i) {
                 const std::uintptr_t entry = block->entries[i];
-                if ((entry & 1) != 0)
-                    std::destroy_at(reinterpret_cast<TBalTree*>(entry & ~std::uintptr_t{1}));
-                else
-                    std::destroy_at(reinterpret_cast<std::u16string*>(entry));
+                void* object = reinterpret_cast<void*>(entry & ~std::uintptr_t{ckMask});
+                switch (entry & ckMask) {
+                case ckString:
+                    std::destroy_at(static_cast<std::u16string*>(object));
+                    break;
+                case ckIndex:
+                    std::destroy_at(static_cast<TBalTree*>(object));
+                    break;
+                default:
+                    ::operator delete(object);
+                    break;
+                }
             }
     }
 
@@ -153,7 +163,12 @@ TNodeArena::TDocument& TNodeArena::document()
 
 void TNodeArena::keepString(std::u16string* AText)
 {
-    document().keep(bitsOf(AText));
+    document().keep(bitsOf(AText) | ckString);
+}
+
+void TNodeArena::keepHeapRoom(void* ARoom)
+{
+    document().keep(bitsOf(ARoom) | ckHeapRoom);
 }
 
 void TNodeArena::setRoot(const void* ARoot) noexcept
@@ -186,7 +201,7 @@ void TNodeArena::keepIndex(const void* ANode, TBalTree* AIndex)
 {
     TDocument* doc = TDocument::of(ANode);
     if (!doc->altered)
-        doc->keep(bitsOf(AIndex) | 1);
+        doc->keep(bitsOf(AIndex) | ckIndex);
 }
 
 }  // namespace ecr17::detail

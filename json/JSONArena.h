@@ -38,6 +38,8 @@ public:
     void* allocateRoom(std::size_t ASize);
     // AText lies on the heap: destroy it when the document is freed whole.
     void keepString(std::u16string* AText);
+    // ARoom, from ::operator new, is freed with the document when freed whole.
+    void keepHeapRoom(void* ARoom);
     void setRoot(const void* ARoot) noexcept;
 
     // For the value classes, given any node of a document:

@@ -75,6 +75,8 @@ public:
         std::uninitialized_move_n(AFrom, ACount, FItems);
         FSize = static_cast<std::uint32_t>(ACount);
     }
+    // The room of the items, for a document that frees it without the list.
+    void* room() const noexcept { return FItems; }
 
 private:
     static constexpr std::uint32_t kBorrowed = 0x80000000u;

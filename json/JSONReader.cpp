@@ -267,6 +267,12 @@ void TJSONReader::takeElements(TChildList<TJSONbase>& AList, std::size_t Afirst)
         AList.adoptBorrowed(Farena.allocateRoom(bytes), Fpending.data() + Afirst, count);
     } else {
         AList.adoptExact(Fpending.data() + Afirst, count);
+        try {
+            Farena.keepHeapRoom(AList.room());
+        } catch (...) {
+            AList.clear();  // the items are freed on their own, and the room with the list
+            throw;
+        }
     }
     Fpending.resize(Afirst);
 }
