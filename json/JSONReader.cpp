@@ -216,13 +216,27 @@ bool TJSONReader::decodeEscapes(const char16_t* Abegin, const char16_t* Aclose, 
     char16_t* out = Aout.data();
     const char16_t* c = Abegin;
     for (;;) {
-        // Between here and the close, the next stop is always a backslash:
-        // a quotation mark before the close belongs to an escape.
-        const char16_t* backslash = findQuoteOrBackslash(c, Aclose);
-        out = std::copy(c, backslash, out);
-        if (backslash == Aclose)
+        // Copies up to the next backslash (a quotation mark before the close
+        // belongs to an escape), four code units a step. The output never
+        // runs ahead of the input, so each step has room for all four.
+        if constexpr (std::endian::native == std::endian::little) {
+            while (Aclose - c >= 4) {
+                std::uint64_t w;
+                std::memcpy(&w, c, sizeof w);
+                std::memcpy(out, &w, sizeof w);
+                const std::uint64_t hits = zeroLanes(w ^ (kLaneOnes * u'\\'));
+                const int plain = hits == 0 ? 4 : std::countr_zero(hits) / 16;
+                c += plain;
+                out += plain;
+                if (plain < 4)
+                    break;
+            }
+        }
+        while (c < Aclose && *c != u'\\')
+            *out++ = *c++;
+        if (c == Aclose)
             break;
-        c = backslash + 1;  // findClose saw a character here, before the close
+        ++c;  // findClose saw a character after the backslash, before the close
         switch (*c++) {
         case u'"': *out++ = u'"'; break;
         case u'\\': *out++ = u'\\'; break;
