@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <string>
 
-// Where the terminal drops the connection during the first payment it is
-// asked for (later payments go through), so that a cash register's
-// recovery can be tried at each point.
+// Where the terminal drops the connection during one payment request (the
+// dropPayment-th it reads; the others go through), so that a cash
+// register's recovery can be tried at each point.
 enum class TSimDrop {
     None,
     BeforeAck,          // closes instead of acknowledging the request: nothing charged
@@ -15,6 +15,7 @@ enum class TSimDrop {
     AfterCharge,        // charges, then closes before the outcome
     AfterOutcome,       // charges, sends the outcome, closes before its acknowledgement
     SilentAfterCharge,  // charges, then never answers again on the connection
+    DuringReceipt,      // charges, sends the outcome and one receipt block, closes
 };
 
 struct TSimBehaviour {
@@ -85,6 +86,7 @@ struct TSimBehaviour {
     // the acknowledgement of the next command on the same connection.
     bool lateOutcome = false;
     TSimDrop drop = TSimDrop::None;
+    std::size_t dropPayment = 1;
 };
 
 // Bytes that hold no control character of the link, for garbage.

@@ -6,6 +6,7 @@
 #include "SimTransmitter.h"
 
 #include <optional>
+#include <cstdint>
 #include <utility>
 
 // The state of one connection.
@@ -39,7 +40,7 @@ std::string orClock(const std::string& Afixed, std::string (*Aclock)())
 } // namespace
 
 TSimProtocol::TSimProtocol(TSimBehaviour Abehaviour)
-    : Fbehaviour(std::move(Abehaviour)), Fstan(Fbehaviour.stan), Fdrop(Fbehaviour.drop)
+    : Fbehaviour(std::move(Abehaviour)), Fstan(Fbehaviour.stan)
 {
 }
 
@@ -106,7 +107,7 @@ void TSimProtocol::answer(TExchange& Ax, char Acode, const std::string& Apayload
 
 TSimDrop TSimProtocol::takeDrop()
 {
-    return std::exchange(Fdrop, TSimDrop::None);
+    return ++FpaymentRequests == Fbehaviour.dropPayment ? Fbehaviour.drop : TSimDrop::None;
 }
 
 void TSimProtocol::sendAnswer(TExchange& Ax, const std::string& Aframe)
@@ -202,7 +203,7 @@ void TSimProtocol::answerPayment(TExchange& Ax, const std::string& Apayload, boo
     if (Fbehaviour.endlessReceipt)
         sendEndlessReceipt(Ax);
     else
-        sendReceipt(Ax, receiptBlocks(cents));
+        sendReceipt(Ax, receiptBlocks(cents), Adrop == TSimDrop::DuringReceipt ? 1 : SIZE_MAX);
 }
 
 std::vector<std::string> TSimProtocol::receiptBlocks(long long Acents) const
@@ -211,9 +212,12 @@ std::vector<std::string> TSimProtocol::receiptBlocks(long long Acents) const
     return simReceiptBlocks(lines, Fbehaviour.receiptBlocks);
 }
 
-void TSimProtocol::sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks)
+void TSimProtocol::sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks, std::size_t AcloseAfter)
 {
+    std::size_t sent = 0;
     for (const std::string& block : Ablocks) {
+        if (sent++ == AcloseAfter)
+            Ax.link.close();
         Ax.link.pause(Fbehaviour.receiptDelay);
         Ax.out.frame(simFrame(block));
         if (!awaitAck(Ax))

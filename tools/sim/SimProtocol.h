@@ -12,6 +12,7 @@
 #include "SimBehaviour.h"
 #include "SimLedger.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +47,8 @@ private:
     std::string progressTexts() const;
     static std::string progressText(std::size_t Aindex);
     std::vector<std::string> receiptBlocks(long long Acents) const;
-    void sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks);
+    // Closes instead of the block after the first AcloseAfter.
+    void sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks, std::size_t AcloseAfter = SIZE_MAX);
     // Faults of a hostile terminal.
     void sendInOnePacket(TExchange& Ax, const std::string& Aoutcome, const std::vector<std::string>& Ablocks);
     [[noreturn]] void repeat(TExchange& Ax, const std::string& Aframe);
@@ -60,7 +62,7 @@ private:
     TSimBehaviour Fbehaviour;
     char FprintMode = '0';
     unsigned Fstan;
-    TSimDrop Fdrop;
+    std::size_t FpaymentRequests = 0;
     TSimLedger Fledger;
     // A charged payment whose outcome waits for the next command.
     std::optional<std::string> FheldOutcome;

@@ -62,6 +62,7 @@ void drop(TArgCursor& Aargs, TSimCommandLine& Aline)
         {"after-charge", TSimDrop::AfterCharge},
         {"after-outcome", TSimDrop::AfterOutcome},
         {"silent-after-charge", TSimDrop::SilentAfterCharge},
+        {"during-receipt", TSimDrop::DuringReceipt},
     };
     const std::string_view place = Aargs.valueOf("--drop");
     for (const auto& [name, value] : places)
@@ -69,8 +70,8 @@ void drop(TArgCursor& Aargs, TSimCommandLine& Aline)
             Aline.behaviour.drop = value;
             return;
         }
-    throw TUsageError("option --drop takes before-ack, after-ack, after-charge, after-outcome or "
-                      "silent-after-charge, not \"" + std::string(place) + "\"");
+    throw TUsageError("option --drop takes before-ack, after-ack, after-charge, after-outcome, "
+                      "silent-after-charge or during-receipt, not \"" + std::string(place) + "\"");
 }
 
 void result(TArgCursor& Aargs, TSimCommandLine& Aline)
@@ -132,10 +133,13 @@ const std::vector<TOption>& options()
          [](TArgCursor&, TSimCommandLine& l) { l.behaviour.termID = std::string("SIM\0" "0001", 8); }},
         {"--drop-connects", "", "never accept a connection: connects get no answer, as when SYNs are dropped",
          [](TArgCursor&, TSimCommandLine& l) { l.dropConnects = true; }},
-        {"--drop", "PLACE", "during the first payment only, drop the connection at PLACE: before-ack (request not "
-                            "acknowledged), after-ack, after-charge (charged, no outcome sent), after-outcome "
-                            "(before its acknowledgement), silent-after-charge (charged, then never answers)",
+        {"--drop", "PLACE", "during one payment (see --drop-payment), drop the connection at PLACE: before-ack "
+                            "(request not acknowledged), after-ack, after-charge (charged, no outcome sent), "
+                            "after-outcome (before its acknowledgement), silent-after-charge (charged, then never "
+                            "answers), during-receipt (after one receipt block)",
          drop},
+        {"--drop-payment", "N", "the payment request --drop applies to, counted from 1 (default 1)",
+         count(&TSimBehaviour::dropPayment, "--drop-payment", 1)},
         {"--quiet", "", "do not print the traffic", [](TArgCursor&, TSimCommandLine& l) { l.quiet = true; }},
         {"--help", "", "show this text and exit", [](TArgCursor&, TSimCommandLine& l) { l.help = true; }},
     };
