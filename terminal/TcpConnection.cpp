@@ -17,6 +17,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace ecr17::detail {
+
 namespace {
 
 [[noreturn]] void throwErrno(int Aerrno)
@@ -251,3 +253,5 @@ void TTcpConnection::Disconnect()
     FState = TState::Closed;
     fireDisconnected();
 }
+
+} // namespace ecr17::detail
