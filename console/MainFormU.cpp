@@ -2,6 +2,7 @@
 
 #include "AuthFormU.h"
 #include "ECR17u.h"
+#include "Placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -152,21 +153,19 @@ void TMainForm::FormCreate()
 void TMainForm::showEvent(QShowEvent* Aevent)
 {
     QWidget::showEvent(Aevent);
-    // The password dialog opens once the window is on screen, so that it can
-    // stand over it and the window can be closed from there.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            try {
-                FormShow();
-            } catch (const std::exception& e) {
-                // Errors while the client is created are not the console's to
-                // handle; like any unhandled error they are reported and the
-                // window stays open.
-                QMessageBox::critical(this, u"Errore"_s, QString::fromUtf8(e.what()));
-            }
-        },
-        Qt::QueuedConnection);
+    // The password dialog opens once the window is on screen where the window
+    // manager put it, so that it can stand centred over it and the window can
+    // be closed from there.
+    whenExposed(*this, [this] {
+        try {
+            FormShow();
+        } catch (const std::exception& e) {
+            // Errors while the client is created are not the console's to
+            // handle; like any unhandled error they are reported and the
+            // window stays open.
+            QMessageBox::critical(this, u"Errore"_s, QString::fromUtf8(e.what()));
+        }
+    });
 }
 
 void TMainForm::FormShow()
@@ -177,7 +176,7 @@ void TMainForm::FormShow()
     bool accepted = false;
     {
         TAuthForm AuthForm;
-        AuthForm.move(frameGeometry().center() - AuthForm.rect().center());
+        AuthForm.move(centredOn(*this, AuthForm.size()));
         if (AuthForm.exec() == mrOk) {
             accepted = true;
             startConsole();
