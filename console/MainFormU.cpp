@@ -2,6 +2,7 @@
 
 #include "AuthFormU.h"
 #include "ECR17u.h"
+#include "InputDiscard.h"
 #include "Placement.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ QString asLines(const std::u16string& Atext)
 }
 
 // Lets the wait line appear before the window stops responding. Input is
-// left queued, so a click made now is acted on after the action.
+// left queued, to be dropped once the action is over.
 void paintPending()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -202,8 +203,9 @@ void TMainForm::startConsole()
 
 void TMainForm::closeEvent(QCloseEvent* Aevent)
 {
-    // An action lets the toolkit handle events once before it blocks; a close
-    // handled then must not free the client under the running action.
+    // A close that arrives while an action runs (when it paints its wait line,
+    // or queued behind it) is refused: the client is in use, and the operator
+    // is to see the result first.
     if (FactionRunning) {
         Aevent->ignore();
         return;
@@ -246,11 +248,16 @@ template <class TAction> void TMainForm::runAction(TAction Aaction)
 {
     FactionRunning = true;
     const auto idle = qScopeGuard([this] { FactionRunning = false; });
+    TInputDiscard discard;
     try {
         Aaction();
     } catch (const std::exception& e) {
         showError(QString::fromUtf8(e.what()));
     }
+    // What the operator did while the window was blocked is handled now, while
+    // it is still refused: clicks and keys are dropped, a close is ignored and
+    // the result stays in view.
+    discard.drain();
 }
 
 TECR& TMainForm::client() const
