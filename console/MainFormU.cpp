@@ -69,11 +69,13 @@ QPushButton* makeButton(QWidget* Aparent, const QString& Aname, const QString& A
     return button;
 }
 
+// A label takes no clicks: one that overlaps a control lets them through to it.
 QLabel* makeLabel(QWidget* Aparent, const QString& Aname, const QString& Atext, QRect Ageometry)
 {
     auto* label = new QLabel(Atext, Aparent);
     label->setObjectName(Aname);
     label->setGeometry(Ageometry);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
 
@@ -111,6 +113,8 @@ void TMainForm::createControls()
 
     Label1 = makeLabel(this, u"Label1"_s, u"Host"_s, QRect(39, 23, 33, 17));
     Label2 = makeLabel(this, u"Label2"_s, u"Porta"_s, QRect(188, 23, 100, 17));
+    // "Porta" reaches into the port box; the box is drawn over it.
+    edtEftPort->raise();
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(u"Memo1"_s);
@@ -122,6 +126,8 @@ void TMainForm::createControls()
     memoFont.setFamily(u"Lucida Console"_s);
     memoFont.setStyleHint(QFont::TypeWriter);
     Memo1->setFont(memoFont);
+    // Tab goes on to the next control, as everywhere else in the window.
+    Memo1->setTabChangesFocus(true);
 
     btnStatus = makeButton(this, u"btnStatus"_s, u"Richiedi Stato"_s, u"Richiede lo stato al POS"_s);
     btnStatus->setGeometry(344, 23, 100, 22);

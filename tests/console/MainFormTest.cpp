@@ -1,6 +1,7 @@
 // The console window, driven through its widgets: start-up behind the
 // password, the caption, "Pulisci", the two actions against an in-process
-// terminal simulator, and input made while an action blocks the window.
+// terminal simulator, input made while an action blocks the window, and the
+// mouse and keyboard on the controls.
 #include "LateInput.h"
 #include "MainFormU.h"
 #include "MemoryLogTool.h"
@@ -14,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QWindow>
 
@@ -121,6 +124,24 @@ template <class T> std::ptrdiff_t countPayloads(const std::vector<std::string>& 
 {
     return std::count_if(Aframes.begin(), Aframes.end(),
                          [&](const std::string& frame) { return simPayload(frame) == Apayload; });
+}
+
+// A click at Apoint of Awidget as the window gets it, so that it lands on
+// whichever control is on top there.
+void clickInWindow(QWidget* Awidget, QPoint Apoint)
+{
+    QWidget* window = Awidget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, Awidget->mapTo(window, Apoint));
+}
+
+QRect upArrowOf(QSpinBox* Abox)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(Abox);
+    option.subControls = QStyle::SC_All;
+    option.buttonSymbols = Abox->buttonSymbols();
+    option.frame = Abox->hasFrame();
+    return Abox->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, Abox);
 }
 
 // A port on which nothing listens: the simulator's, once it has closed.
@@ -429,6 +450,34 @@ private slots:
         QVERIFY(form->isVisible());
         // The operator closes again, now that the result is in view.
         QVERIFY(form->close());
+    }
+
+    // "Porta" overlaps the port box; the box takes the mouse all over.
+    void portBoxTakesTheMouseOverItsWholeArea()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        auto* port = child<QSpinBox>(form.get(), "edtEftPort");
+
+        clickInWindow(port, QPoint(port->width() / 2, port->height() / 4));
+        QVERIFY(form->focusWidget() && port->isAncestorOf(form->focusWidget()));
+        QTest::keyClick(form->windowHandle(), Qt::Key_Up);
+        QCOMPARE(port->value(), 9101);
+
+        clickInWindow(port, upArrowOf(port).center());
+        QCOMPARE(port->value(), 9102);
+    }
+
+    void tabLeavesTheTextArea()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        auto* memo = child<QPlainTextEdit>(form.get(), "Memo1");
+        const QString text = memo->toPlainText();
+        memo->setFocus();
+        QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
+        QCOMPARE(form->focusWidget(), child<QPushButton>(form.get(), "btnStatus"));
+        QCOMPARE(memo->toPlainText(), text);
     }
 };
 
