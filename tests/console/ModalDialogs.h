@@ -14,11 +14,13 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 // Waits for the next modal window to be shown, then runs its action once.
+// The application owns it until then.
 class TModalWatch final : public QObject {
 public:
-    explicit TModalWatch(std::function<void()> Aaction) : Faction(std::move(Aaction))
+    explicit TModalWatch(std::function<void()> Aaction) : QObject(qApp), Faction(std::move(Aaction))
     {
         qApp->installEventFilter(this);
     }
@@ -26,8 +28,9 @@ public:
 protected:
     bool eventFilter(QObject* Awatched, QEvent* Aevent) override
     {
+        if (Aevent->type() != QEvent::Show || !Faction) return false;
         auto* widget = qobject_cast<QWidget*>(Awatched);
-        if (Aevent->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal() && Faction) {
+        if (widget && widget->isWindow() && widget->isModal()) {
             QTimer::singleShot(0, std::exchange(Faction, nullptr));
             qApp->removeEventFilter(this);
             deleteLater();
