@@ -28,8 +28,7 @@ void TInputDiscard::drain()
 
 bool TInputDiscard::eventFilter(QObject* Awatched, QEvent* Aevent)
 {
-    // A shortcut comes from a key press that was let through elsewhere, but
-    // is an operator's input all the same.
+    // A shortcut is what the toolkit makes of a key press: input as well.
     if (Aevent->isInputEvent() || Aevent->type() == QEvent::Shortcut) return true;
     return QObject::eventFilter(Awatched, Aevent);
 }

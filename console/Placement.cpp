@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QMetaObject>
 #include <QPoint>
-#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QWidget>

@@ -14,7 +14,8 @@ class QSize;
 class QWidget;
 
 // Runs Aaction from the event loop once Awindow is exposed: at once when it
-// already is, else after its first expose. Awindow must be shown.
+// already is, else after its first expose. Awindow is a top-level window
+// that is being shown.
 void whenExposed(QWidget& Awindow, std::function<void()> Aaction);
 
 // Where a window whose inner area is AclientSize goes so that its frame is
