@@ -301,10 +301,14 @@ void TMainForm::btnPayClick()
         client().setPrintMode(consolePrintMode);
         std::u16string res;
         bool timedOut = false;
-        if (client().pay(consoleAmount, std::u16string(), res, timedOut))
+        if (client().pay(consoleAmount, std::u16string(), res, timedOut)) {
             addLine(asLines(res));
-        else
+            // The receipt in the result is cut short; the terminal has it whole.
+            if (!client().receiptComplete())
+                addLine(u"Ricevuta incompleta: usare la ristampa dal terminale"_s);
+        } else {
             addLine(u"Pagamento fallito!"_s);
+        }
         if (timedOut) addLine(u"!!! Timeout !!!"_s);
     });
 }

@@ -166,6 +166,9 @@ private:
         return form;
     }
 
+private:
+    const QString incompleteReceiptLine = u"Ricevuta incompleta: usare la ristampa dal terminale"_s;
+
 private slots:
     void init() { Ftool = std::make_unique<TMemoryLogTool>(); }
     void cleanup() { Ftool.reset(); }
@@ -319,8 +322,30 @@ private slots:
         QCOMPARE(simPayload(frames.at(0)), std::string("000000000E2"));
         QCOMPARE(simPayload(frames.at(1)), payRequestFor001());
 
+        QVERIFY(!lines.contains(incompleteReceiptLine));
+
         if (const QByteArray shot = qgetenv("ECR17_CONSOLE_SCREENSHOT"); !shot.isEmpty())
             QVERIFY(form->grab().save(QString::fromLocal8Bit(shot)));
+    }
+
+    void receiptCutShortIsSaid()
+    {
+        TSimBehaviour cutShort;
+        cutShort.drop = TSimDrop::DuringReceipt;  // the connection drops after one receipt block
+        TTerminalSim sim(cutShort);
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnPay");
+        const QStringList lines = memoLines(*form);
+        QCOMPARE(lines.at(2), u"Result: 00"_s);
+        const qsizetype receipt = lines.indexOf(QRegularExpression(u"Receipt: .*"_s));
+        const qsizetype said = lines.indexOf(incompleteReceiptLine);
+        QVERIFY(receipt > 0);
+        QVERIFY(said > receipt);
+        QVERIFY(!lines.contains(u"Pagamento fallito!"_s));
     }
 
     void refusedConnectShowsTheError()
@@ -367,7 +392,7 @@ private slots:
                            u"PAN: "_s,           u"Transaction Type: "_s,    u"Auth Code: "_s,
                            u"Date/time: "_s,     u"Description: "_s,        u"Card Type: "_s,
                            u"Acquirer ID: "_s,   u"STAN: "_s,                u"ID online: "_s,
-                           u"!!! Timeout !!!"_s};
+                           u"Ricevuta incompleta: usare la ristampa dal terminale"_s, u"!!! Timeout !!!"_s};
     }
 
     void paymentTimeOut()
