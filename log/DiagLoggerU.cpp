@@ -33,6 +33,13 @@ void appendEscaped(std::u16string& AOut, std::u16string_view AMsg)
     }
 }
 
+// The log file's full name; the caller holds the destination's lock.
+std::u16string fileNameOf(const TLogToolLogger& ALogger)
+{
+    const TLogToolDestination* destination = ALogger.Destination();
+    return destination ? destination->LogFile.FullName() : std::u16string();
+}
+
 } // namespace
 
 std::u16string dlogChangeExt(std::u16string_view AFileName)
@@ -52,9 +59,12 @@ bool dlogActive() noexcept
 void dlogEnable(const std::u16string& AFileName)
 {
     TLogToolLogger& logger = Logger();
+    const auto lock = logger.lockDestination();
     if (dlogActive()) {
-        if (dlogChangeExt(AFileName) == dlogFileName())
+        if (dlogChangeExt(AFileName) == fileNameOf(logger)) {
+            logger.CheckLogFile(); // the file may have been deleted or moved meanwhile
             return;
+        }
     } else if (!logger.Installed()) {
         throw std::runtime_error("Log tool not installed");
     }
@@ -68,6 +78,8 @@ void dlogEnable(const std::u16string& AFileName)
         file.setFilePath(AFileName.substr(0, start));
         file.setFileName(dlogChangeExt(std::u16string_view(AFileName).substr(start)));
         file.setActive(true);
+        if (!file.Active())
+            return; // the log is off, and the opening records belong to no file
         dlogMsg(dlogSeparator, lvInfo);
         dlogMsg(u"Log Enabled", lvInfo);
     } catch (...) {
@@ -79,6 +91,7 @@ void dlogDisable() noexcept
 {
     try {
         TLogToolLogger& logger = Logger();
+        const auto lock = logger.lockDestination();
         if (TLogToolDestination* destination = logger.Destination())
             destination->LogFile.setActive(false);
         logger.CloseDispatcher();
@@ -117,6 +130,7 @@ void dlogSetHexControlChars(bool Aflag) noexcept
 
 std::u16string dlogFileName()
 {
-    const TLogToolDestination* destination = Logger().Destination();
-    return destination ? destination->LogFile.FullName() : std::u16string();
+    TLogToolLogger& logger = Logger();
+    const auto lock = logger.lockDestination();
+    return fileNameOf(logger);
 }

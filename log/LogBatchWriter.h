@@ -1,0 +1,69 @@
+// The Dispatcher's side of the log file: turns the entries it takes from the
+// queue into lines in the file, in writes of a bounded size, and keeps count
+// of every record that could not be written until the file takes the count.
+#pragma once
+
+#include "LogFileWriter.h"
+#include "LoggerU.h"
+
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One entry of the queue: a record for the file that is open, or a change of
+// file for the records after it.
+struct TLogEntry {
+    enum class TAction : unsigned char {
+        Record,
+        SwitchFile, // file is the next log file; null closes the log file
+        CheckFile   // reopen the file when its name no longer leads to it
+    };
+    std::int64_t timeNs;
+    int tid;
+    TLogRecordKind kind;
+    TAction action;
+    std::u16string text;
+    std::unique_ptr<TLogFileWriter> file;
+};
+
+// What one Dispatcher thread shares with the callers and with whoever closes it.
+struct TLogRun {
+    // A file that takes no more is given up at this time (logSteadyNs).
+    std::atomic<std::int64_t> giveUpAtNs{std::numeric_limits<std::int64_t>::max()};
+    // The Dispatcher is inside a write: a full queue is the file's doing.
+    std::atomic<bool> inWrite{false};
+    bool finished = false; // guarded by the queue's lock
+};
+
+class TLogBatchWriter {
+public:
+    // The text of the record that reports lost records, before the count.
+    static constexpr std::u16string_view droppedText = u"Log records dropped: ";
+    // How often the Dispatcher checks that the file's name still leads to it.
+    static constexpr std::int64_t nameCheckIntervalNs = 1'000'000'000;
+
+    explicit TLogBatchWriter(TLogRun& ARun);
+
+    // Writes the entries of ABatch in order. ADropped records were refused to
+    // callers while the batch waited; they are counted as lost.
+    void write(std::vector<TLogEntry>& ABatch, std::uint64_t ADropped);
+
+private:
+    void flush();
+    void reportLost();
+    void switchTo(std::unique_ptr<TLogFileWriter> AFile);
+    std::size_t put(std::string_view AData) noexcept;
+    bool nameCheckDue() noexcept;
+
+    TLogRun& FRun;
+    const int FPid;
+    const int FTid;
+    std::unique_ptr<TLogFileWriter> FFile;
+    std::string FOut;
+    std::uint64_t FOutRecords = 0; // records in FOut
+    std::uint64_t FLost = 0;       // records lost and not yet reported in a file
+    std::int64_t FNameCheckedNs;
+};
