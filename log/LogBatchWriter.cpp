@@ -93,11 +93,12 @@ void TLogBatchWriter::reportLost()
 // Writes whole lines to the file; returns how many bytes of AData it holds now.
 std::size_t TLogBatchWriter::put(std::string_view AData) noexcept
 {
-    if (!FFile || logSteadyNs() >= FRun.giveUpAtNs.load(std::memory_order_relaxed))
+    const std::int64_t now = logSteadyNs();
+    if (!FFile || now >= FRun.giveUpAtNs.load(std::memory_order_relaxed))
         return 0;
-    FRun.inWrite.store(true, std::memory_order_relaxed);
+    FRun.writeStartedNs.store(now, std::memory_order_relaxed);
     const std::size_t written = FFile->append(AData, FRun.giveUpAtNs);
-    FRun.inWrite.store(false, std::memory_order_relaxed);
+    FRun.writeStartedNs.store(0, std::memory_order_relaxed);
     return written;
 }
 

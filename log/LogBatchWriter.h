@@ -33,8 +33,9 @@ struct TLogEntry {
 struct TLogRun {
     // A file that takes no more is given up at this time (logSteadyNs).
     std::atomic<std::int64_t> giveUpAtNs{std::numeric_limits<std::int64_t>::max()};
-    // The Dispatcher is inside a write: a full queue is the file's doing.
-    std::atomic<bool> inWrite{false};
+    // When the write the Dispatcher is in began (logSteadyNs), 0 outside
+    // writes: a write that lasts is the file's doing.
+    std::atomic<std::int64_t> writeStartedNs{0};
     bool finished = false; // guarded by the queue's lock
 };
 

@@ -12,6 +12,14 @@ namespace {
 constexpr std::chrono::milliseconds gatherTime{5};
 constexpr std::size_t gatherEnough = 4096;
 
+// The Dispatcher has been inside one write for the whole wait: the file holds
+// it up. (One that is merely slow, or short of CPU, is not in a write that long.)
+bool heldUpByFile(const TLogRun& ARun)
+{
+    const std::int64_t started = ARun.writeStartedNs.load(std::memory_order_relaxed);
+    return started != 0 && logSteadyNs() - started >= std::chrono::nanoseconds(TLogQueue::roomWait).count();
+}
+
 } // namespace
 
 void TLogQueue::push(TLogEntry&& ARecord)
@@ -39,8 +47,8 @@ bool TLogQueue::waitForRoom(std::unique_lock<std::mutex>& ALock)
     while (!FDropping) {
         if (FHasRoom.wait_for(ALock, roomWait, done))
             return !FDropping;
-        if (!FRun || FRun->inWrite.load(std::memory_order_relaxed))
-            FDropping = true; // the file holds the Dispatcher up
+        if (!FRun || heldUpByFile(*FRun))
+            FDropping = true;
     }
     return false;
 }

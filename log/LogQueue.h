@@ -1,12 +1,12 @@
 // The bounded queue between the threads that log and the Dispatcher.
 //
 // Overflow policy: a caller that finds the queue full waits for room. When
-// the wait passes roomWait while the Dispatcher is held up inside a write
-// (a stalled or full file), the caller drops its record, and so does every
-// caller after it until the Dispatcher takes the next batch; the Dispatcher
-// writes the count of dropped records to the file. While the Dispatcher is
-// merely slow (formatting, waiting for the CPU) the file still takes writes,
-// and callers keep waiting: nothing is dropped then.
+// the wait passes roomWait and the Dispatcher has been inside one write all
+// that time (a stalled or full file), the caller drops its record, and so
+// does every caller after it until the Dispatcher takes the next batch; the
+// Dispatcher writes the count of dropped records to the file. While the
+// Dispatcher is merely slow (formatting, waiting for the CPU) the file still
+// takes writes, and callers keep waiting: nothing is dropped then.
 //
 // Entries that open, close or check the log file always go in, whatever the
 // queue holds: they are few, and losing one would send records astray.
