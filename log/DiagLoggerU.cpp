@@ -2,6 +2,7 @@
 
 #include "LoggerU.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -30,6 +31,22 @@ void appendEscaped(std::u16string& AOut, std::u16string_view AMsg)
         } else {
             AOut += c;
         }
+    }
+}
+
+bool hasControlChars(std::u16string_view AMsg) noexcept
+{
+    return std::any_of(AMsg.begin(), AMsg.end(), [](char16_t c) { return c < 0x20; });
+}
+
+// Writes the record's text with the operation of its level.
+void send(std::u16string_view AText, TLogLevel Alevel) noexcept
+{
+    TLogToolLogger& logger = Logger();
+    switch (Alevel) {
+    case lvWarning: logger.SendWarning(AText); break;
+    case lvError: logger.SendError(AText); break;
+    default: logger.Send(AText); break;
     }
 }
 
@@ -101,26 +118,28 @@ void dlogDisable() noexcept
 
 void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel, std::u16string& Awritten)
 {
-    TLogToolLogger& logger = Logger();
     if (Amsg == dlogSeparator) {
-        logger.AddSeparator();
+        Logger().AddSeparator();
         return;
     }
     if (GHexControlChars.load(std::memory_order_relaxed))
         appendEscaped(Awritten, Amsg);
     else
         Awritten += Amsg;
-    switch (Alevel) {
-    case lvWarning: logger.SendWarning(Awritten); break;
-    case lvError: logger.SendError(Awritten); break;
-    default: logger.Send(Awritten); break;
-    }
+    send(Awritten, Alevel);
 }
 
 void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel)
 {
-    std::u16string written;
-    dlogMsg(Amsg, Alevel, written);
+    // Most messages hold nothing to escape: they are sent as they stand,
+    // without a copy.
+    const bool escape = GHexControlChars.load(std::memory_order_relaxed);
+    if (Amsg == dlogSeparator || (escape && hasControlChars(Amsg))) {
+        std::u16string written;
+        dlogMsg(Amsg, Alevel, written);
+        return;
+    }
+    send(Amsg, Alevel);
 }
 
 void dlogSetHexControlChars(bool Aflag) noexcept

@@ -1,7 +1,5 @@
 #include "LogBatchWriter.h"
 
-#include "LogRecordFormat.h"
-
 #include <algorithm>
 #include <string>
 
@@ -11,6 +9,10 @@ namespace {
 // loses little and a stalled one is noticed early.
 constexpr std::size_t chunkBytes = 64 * 1024;
 
+// Batches above these sizes are not kept for reuse.
+constexpr std::size_t burstEntries = 4096;
+constexpr std::size_t burstTexts = 256 * 1024;
+
 std::u16string decimal(std::uint64_t AValue)
 {
     const std::string digits = std::to_string(AValue);
@@ -19,33 +21,65 @@ std::u16string decimal(std::uint64_t AValue)
 
 } // namespace
 
+void TLogBatch::addRecord(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::u16string_view AText)
+{
+    const std::size_t start = texts.size();
+    texts += AText;
+    entries.push_back({ATimeNs, ATid, AKind, TLogEntry::TAction::Record, 0, start, AText.size()});
+}
+
+void TLogBatch::addSwitch(std::unique_ptr<TLogFileWriter> AFile)
+{
+    files.push_back(std::move(AFile));
+    entries.push_back(
+        {0, 0, TLogRecordKind::Info, TLogEntry::TAction::SwitchFile, std::uint32_t(files.size() - 1), 0, 0});
+}
+
+void TLogBatch::addCheck()
+{
+    entries.push_back({0, 0, TLogRecordKind::Info, TLogEntry::TAction::CheckFile, 0, 0, 0});
+}
+
+void TLogBatch::clear() noexcept
+{
+    entries.clear();
+    texts.clear();
+    files.clear();
+    // A burst leaves a large batch behind; give it back rather than keep the
+    // peak for the rest of the process.
+    if (entries.capacity() > burstEntries)
+        std::vector<TLogEntry>().swap(entries);
+    if (texts.capacity() > burstTexts)
+        std::u16string().swap(texts);
+}
+
 TLogBatchWriter::TLogBatchWriter(TLogRun& ARun)
-    : FRun(ARun), FPid(logProcessId()), FTid(logThreadId()), FNameCheckedNs(logSteadyNs())
+    : FRun(ARun), FTid(logThreadId()), FFormat(logProcessId()), FNameCheckedNs(logSteadyNs())
 {
     FOut.reserve(chunkBytes + 4096);
 }
 
-void TLogBatchWriter::write(std::vector<TLogEntry>& ABatch, std::uint64_t ADropped)
+void TLogBatchWriter::write(TLogBatch& ABatch, std::uint64_t ADropped)
 {
     // Reported after the batch's records, or before the file they were meant
     // for is closed.
     FLost += ADropped;
     if (FFile)
         FFile->followName(nameCheckDue());
-    for (TLogEntry& entry : ABatch) {
+    for (const TLogEntry& entry : ABatch.entries) {
         switch (entry.action) {
         case TLogEntry::TAction::Record:
             if (!FFile) {
                 ++FLost;
                 break;
             }
-            appendLogRecordJson(FOut, entry.timeNs, FPid, entry.tid, entry.kind, entry.text);
+            FFormat.append(FOut, entry.timeNs, entry.tid, entry.kind, ABatch.text(entry));
             ++FOutRecords;
             if (FOut.size() >= chunkBytes)
                 flush();
             break;
         case TLogEntry::TAction::SwitchFile:
-            switchTo(std::move(entry.file));
+            switchTo(std::move(ABatch.files[entry.file]));
             break;
         case TLogEntry::TAction::CheckFile:
             flush();
@@ -84,7 +118,7 @@ void TLogBatchWriter::reportLost()
         return;
     std::u16string text(droppedText);
     text += decimal(FLost);
-    appendLogRecordJson(FOut, logWallClockNs(), FPid, FTid, TLogRecordKind::Warning, text);
+    FFormat.append(FOut, logWallClockNs(), FTid, TLogRecordKind::Warning, text);
     if (put(FOut) == FOut.size())
         FLost = 0;
     FOut.clear();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "LogFileWriter.h"
+#include "LogRecordFormat.h"
 #include "LoggerU.h"
 
 #include <atomic>
@@ -14,19 +15,38 @@
 #include <vector>
 
 // One entry of the queue: a record for the file that is open, or a change of
-// file for the records after it.
+// file for the records after it. What an entry refers to lies in its batch,
+// so that queueing a record allocates nothing once the batch has grown.
 struct TLogEntry {
     enum class TAction : unsigned char {
         Record,
-        SwitchFile, // file is the next log file; null closes the log file
+        SwitchFile, // files[file] is the next log file; null closes the log file
         CheckFile   // reopen the file when its name no longer leads to it
     };
     std::int64_t timeNs;
     int tid;
     TLogRecordKind kind;
     TAction action;
-    std::u16string text;
-    std::unique_ptr<TLogFileWriter> file;
+    std::uint32_t file;
+    std::size_t textStart; // in texts
+    std::size_t textSize;
+};
+
+// Entries and what they refer to, queued and taken as a whole.
+struct TLogBatch {
+    std::vector<TLogEntry> entries;
+    std::u16string texts;
+    std::vector<std::unique_ptr<TLogFileWriter>> files;
+
+    std::u16string_view text(const TLogEntry& AEntry) const noexcept
+    {
+        return std::u16string_view(texts).substr(AEntry.textStart, AEntry.textSize);
+    }
+    void addRecord(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::u16string_view AText);
+    void addSwitch(std::unique_ptr<TLogFileWriter> AFile);
+    void addCheck();
+    // Empties the batch; keeps its room unless a burst made it large.
+    void clear() noexcept;
 };
 
 // What one Dispatcher thread shares with the callers and with whoever closes it.
@@ -50,7 +70,7 @@ public:
 
     // Writes the entries of ABatch in order. ADropped records were refused to
     // callers while the batch waited; they are counted as lost.
-    void write(std::vector<TLogEntry>& ABatch, std::uint64_t ADropped);
+    void write(TLogBatch& ABatch, std::uint64_t ADropped);
 
 private:
     void flush();
@@ -60,8 +80,8 @@ private:
     bool nameCheckDue() noexcept;
 
     TLogRun& FRun;
-    const int FPid;
     const int FTid;
+    TLogRecordFormatter FFormat;
     std::unique_ptr<TLogFileWriter> FFile;
     std::string FOut;
     std::uint64_t FOutRecords = 0; // records in FOut

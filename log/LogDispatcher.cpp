@@ -10,9 +10,6 @@
 
 namespace {
 
-// Batches above this many entries are not kept for reuse.
-constexpr std::size_t burstCapacity = 4096;
-
 // The Dispatcher thread. It holds the queue and its run itself, so that one
 // given up on a hung file can return later without touching a freed tool.
 void dispatch(const std::shared_ptr<TLogQueue>& AQueue, const std::shared_ptr<TLogRun>& ARun)
@@ -20,16 +17,13 @@ void dispatch(const std::shared_ptr<TLogQueue>& AQueue, const std::shared_ptr<TL
     logBlockWriteSignals();
     {
         TLogBatchWriter writer(*ARun);
-        std::vector<TLogEntry> batch;
+        TLogBatch batch;
         std::uint64_t dropped = 0;
         while (AQueue->take(*ARun, batch, dropped)) {
             writer.write(batch, dropped);
-            AQueue->written(*ARun, batch.size());
-            batch.clear();
-            // A burst leaves a large batch behind; give it back rather than
-            // keep the peak for the rest of the process.
-            if (batch.capacity() > burstCapacity)
-                std::vector<TLogEntry>().swap(batch);
+            const std::size_t done = batch.entries.size();
+            batch.clear(); // before the batch counts as written: a flushed Dispatcher is idle
+            AQueue->written(*ARun, done);
         }
     }
     AQueue->endRun(*ARun);
@@ -71,8 +65,7 @@ void TDispatcherLogger::Write(TLogRecordKind AKind, std::u16string_view AText) n
     if (!FQueue->accepting())
         return;
     try {
-        FQueue->push(TLogEntry{logWallClockNs(), logThreadId(), AKind, TLogEntry::TAction::Record,
-                               std::u16string(AText), nullptr});
+        FQueue->push(logWallClockNs(), logThreadId(), AKind, AText);
     } catch (...) {
         // A record that cannot be delivered is dropped; logging never raises.
     }

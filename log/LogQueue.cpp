@@ -22,10 +22,10 @@ bool heldUpByFile(const TLogRun& ARun)
 
 } // namespace
 
-void TLogQueue::push(TLogEntry&& ARecord)
+void TLogQueue::push(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::u16string_view AText)
 {
     std::unique_lock lock(FMutex);
-    if (FQueue.size() >= capacity && !waitForRoom(lock)) {
+    if (FQueue.entries.size() >= capacity && !waitForRoom(lock)) {
         if (FAccepting.load(std::memory_order_relaxed))
             ++FDropped;
         return;
@@ -33,17 +33,17 @@ void TLogQueue::push(TLogEntry&& ARecord)
     // Read only now: while the caller waited, the file may have been closed.
     if (!FAccepting.load(std::memory_order_relaxed))
         return;
-    FQueue.push_back(std::move(ARecord));
+    FQueue.addRecord(ATimeNs, ATid, AKind, AText);
     ++FQueued;
     ++FAccepted;
-    if (FConsumerWaiting || (FGathering && FQueue.size() >= gatherEnough))
+    if (FConsumerWaiting || (FGathering && FQueue.entries.size() >= gatherEnough))
         FHasWork.notify_one();
 }
 
 // False when the record is to be dropped.
 bool TLogQueue::waitForRoom(std::unique_lock<std::mutex>& ALock)
 {
-    auto done = [this] { return FQueue.size() < capacity || FDropping || !FAccepting.load(std::memory_order_relaxed); };
+    auto done = [this] { return FQueue.entries.size() < capacity || FDropping || !FAccepting.load(std::memory_order_relaxed); };
     while (!FDropping) {
         if (FHasRoom.wait_for(ALock, roomWait, done))
             return !FDropping;
@@ -53,9 +53,9 @@ bool TLogQueue::waitForRoom(std::unique_lock<std::mutex>& ALock)
     return false;
 }
 
-void TLogQueue::pushControl(TLogEntry&& AEntry)
+// After an entry that opens, closes or checks the file.
+void TLogQueue::queued()
 {
-    FQueue.push_back(std::move(AEntry));
     ++FQueued;
     FHasWork.notify_one();
 }
@@ -66,7 +66,8 @@ void TLogQueue::switchTo(std::unique_ptr<TLogFileWriter> AFile)
     const bool open = AFile != nullptr;
     if (!open && !FAccepting.load(std::memory_order_relaxed))
         return; // nothing open: nothing to close
-    pushControl(TLogEntry{0, 0, TLogRecordKind::Info, TLogEntry::TAction::SwitchFile, {}, std::move(AFile)});
+    FQueue.addSwitch(std::move(AFile));
+    queued();
     FAccepting = open;
     FHasRoom.notify_all(); // a waiting caller's record now goes elsewhere or nowhere
 }
@@ -74,8 +75,10 @@ void TLogQueue::switchTo(std::unique_ptr<TLogFileWriter> AFile)
 void TLogQueue::checkFile()
 {
     std::lock_guard lock(FMutex);
-    if (FAccepting.load(std::memory_order_relaxed))
-        pushControl(TLogEntry{0, 0, TLogRecordKind::Info, TLogEntry::TAction::CheckFile, {}, nullptr});
+    if (!FAccepting.load(std::memory_order_relaxed))
+        return;
+    FQueue.addCheck();
+    queued();
 }
 
 std::shared_ptr<TLogRun> TLogQueue::startRun()
@@ -86,19 +89,20 @@ std::shared_ptr<TLogRun> TLogQueue::startRun()
     return FRun;
 }
 
-bool TLogQueue::take(const TLogRun& ARun, std::vector<TLogEntry>& ABatch, std::uint64_t& ADropped)
+bool TLogQueue::take(const TLogRun& ARun, TLogBatch& ABatch, std::uint64_t& ADropped)
 {
     std::unique_lock lock(FMutex);
     auto ending = [&] { return FStop || FRun.get() != &ARun; };
     FConsumerWaiting = true;
-    FHasWork.wait(lock, [&] { return !FQueue.empty() || ending(); });
+    FHasWork.wait(lock, [&] { return !FQueue.entries.empty() || ending(); });
     FConsumerWaiting = false;
     FGathering = true;
-    FHasWork.wait_for(lock, gatherTime, [&] { return FQueue.size() >= gatherEnough || FFlushWanted > 0 || ending(); });
+    FHasWork.wait_for(lock, gatherTime,
+                      [&] { return FQueue.entries.size() >= gatherEnough || FFlushWanted > 0 || ending(); });
     FGathering = false;
-    if (FRun.get() != &ARun || FQueue.empty())
+    if (FRun.get() != &ARun || FQueue.entries.empty())
         return false; // given up, or stopping with everything written
-    ABatch.swap(FQueue);
+    std::swap(ABatch, FQueue);
     ADropped = std::exchange(FDropped, 0);
     FDropping = false;
     FHasRoom.notify_all();

@@ -30,7 +30,7 @@ public:
     // Whether a log file is open; read without the lock to skip records early.
     bool accepting() const noexcept { return FAccepting.load(std::memory_order_relaxed); }
     // Queues a record for the open file; it goes nowhere when none is open.
-    void push(TLogEntry&& ARecord);
+    void push(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::u16string_view AText);
     // The records after this go to AFile (null: nowhere).
     void switchTo(std::unique_ptr<TLogFileWriter> AFile);
     void checkFile();
@@ -39,7 +39,7 @@ public:
     std::shared_ptr<TLogRun> startRun();
     // For the Dispatcher: waits for entries and takes them all, with the
     // count of records dropped since the last batch. False when ARun is to end.
-    bool take(const TLogRun& ARun, std::vector<TLogEntry>& ABatch, std::uint64_t& ADropped);
+    bool take(const TLogRun& ARun, TLogBatch& ABatch, std::uint64_t& ADropped);
     void written(const TLogRun& ARun, std::size_t ACount);
     void endRun(TLogRun& ARun);
     // Closes the file and lets the Dispatcher write out what is queued, for
@@ -60,14 +60,14 @@ public:
 
 private:
     bool waitForRoom(std::unique_lock<std::mutex>& ALock);
-    void pushControl(TLogEntry&& AEntry);
+    void queued();
 
     std::mutex FMutex;
     std::condition_variable FHasWork;
     std::condition_variable FHasRoom;
     std::condition_variable FDrained;
     std::condition_variable FEnded;
-    std::vector<TLogEntry> FQueue;
+    TLogBatch FQueue;
     std::shared_ptr<TLogRun> FRun; // the running Dispatcher, if any
     std::atomic<bool> FAccepting{false};
     bool FStop = false;

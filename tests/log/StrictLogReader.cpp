@@ -8,7 +8,7 @@
 
 namespace {
 
-// Prints "pid TAB kind TAB text" for each line; exits 1 at the first line it
+// Prints "pid TAB tid TAB kind TAB text" for each line; exits 1 at the first line it
 // refuses. NaN and Infinity are not JSON, so they are refused too.
 constexpr const char* checker = R"(
 import json, sys
@@ -20,7 +20,7 @@ for n, l in enumerate(open(sys.argv[1], encoding="utf-8", newline="\n"), 1):
         if set(r) != {"time", "pid", "tid", "kind", "text"}: raise ValueError("members")
     except ValueError as e:
         print("line %d: %s: %r" % (n, e, l)); sys.exit(1)
-    print("%d\t%s\t%s" % (r["pid"], r["kind"], r["text"].replace("\t", " ").replace("\n", " ")))
+    print("%d\t%d\t%s\t%s" % (r["pid"], r["tid"], r["kind"], r["text"].replace("\t", " ").replace("\n", " ")))
 )";
 
 } // namespace
@@ -44,9 +44,13 @@ std::vector<TFileRecord> strictRecords(const std::filesystem::path& APath)
     }
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
-        const auto tab1 = line.find('\t');
-        const auto tab2 = line.find('\t', tab1 + 1);
-        records.push_back({std::stoi(line.substr(0, tab1)), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+        std::istringstream fields(line);
+        TFileRecord record{};
+        fields >> record.pid >> record.tid;
+        fields.ignore(1);
+        std::getline(fields, record.kind, '\t');
+        std::getline(fields, record.text);
+        records.push_back(record);
     }
     return records;
 }

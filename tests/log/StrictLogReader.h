@@ -8,6 +8,7 @@
 
 struct TFileRecord {
     int pid;
+    int tid;
     std::string kind;
     std::string text;
 };

@@ -2,6 +2,7 @@
 #include "DispatcherFixture.h"
 #include "StrictLogReader.h"
 
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,19 +95,25 @@ TEST_F(Dispatcher, KeepsEveryRecordOfConcurrentThreadsInOrder)
     dlogDisable();
 
     int next[2] = {0, 0};
+    std::set<int> tids[2];
     int bad = 0;
-    for (const auto& line : readLines(dir / "threads.dlog")) {
-        const std::string text = member(line, "text");
+    for (const TFileRecord& record : strictRecords(dir / "threads.dlog")) {
+        const std::string& text = record.text;
         if (text.empty() || (text[0] != 'a' && text[0] != 'b'))
             continue;
         int& expected = next[text[0] - 'a'];
         if (std::stoi(text.substr(1)) != expected)
             ++bad;
         ++expected;
+        tids[text[0] - 'a'].insert(record.tid);
     }
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(next[0], perThread);
     EXPECT_EQ(next[1], perThread);
+    // Each thread's records carry its own id, however they interleave.
+    ASSERT_EQ(tids[0].size(), 1u);
+    ASSERT_EQ(tids[1].size(), 1u);
+    EXPECT_NE(*tids[0].begin(), *tids[1].begin());
 }
 
 TEST_F(Dispatcher, FlushMakesRecordsVisibleWhileTheFileStaysOpen)
