@@ -1,5 +1,7 @@
 #include "LogRecordFormat.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -48,14 +50,43 @@ char* putJsonEscape(char* AOut, char16_t Ac) noexcept
     return AOut + 5;
 }
 
+// Copies the leading units of AText that are ASCII and need no escape, four
+// at a time (each test below looks at four units at once); returns how many.
+std::size_t putPlainAscii(char* AOut, const char16_t* AText, std::size_t ASize) noexcept
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return 0;
+    constexpr std::uint64_t ones = 0x0001000100010001;
+    constexpr std::uint64_t signs = 0x8000800080008000;
+    // Some unit is zero; wrong only above a unit that really is.
+    auto anyZero = [](std::uint64_t Av) { return ((Av - ones) & ~Av & signs) != 0; };
+    std::size_t i = 0;
+    for (; i + 4 <= ASize; i += 4) {
+        std::uint64_t v;
+        std::memcpy(&v, AText + i, sizeof v);
+        const bool nonAscii = (v & 0xFF80FF80FF80FF80) != 0;
+        const bool control = ((v - 0x20 * ones) & ~v & signs) != 0; // given all ASCII
+        if (nonAscii || control || anyZero(v ^ (u'"' * ones)) || anyZero(v ^ (u'\\' * ones)))
+            break;
+        const auto bytes = std::uint32_t((v & 0xFF) | ((v >> 8) & 0xFF00) | ((v >> 16) & 0xFF0000) |
+                                         ((v >> 24) & 0xFF000000));
+        std::memcpy(AOut + i, &bytes, sizeof bytes);
+    }
+    return i;
+}
+
 // Writes AText as UTF-8 at AOut, escaping what JSON requires when AJson is
-// set; room for maxBytesPerUnit bytes a unit is the caller's. Plain ASCII,
-// nearly every record, is copied unit by unit without further tests.
+// set; room for maxBytesPerUnit bytes a unit is the caller's.
 char* putText(char* AOut, std::u16string_view AText, bool AJson) noexcept
 {
     const char16_t* p = AText.data();
     const char16_t* const end = p + AText.size();
     while (p < end) {
+        const std::size_t plain = putPlainAscii(AOut, p, std::size_t(end - p));
+        AOut += plain;
+        p += plain;
+        if (p == end)
+            break;
         const char16_t c = *p++;
         if (c < 0x80) {
             if (AJson && jsonEscaped(c))
