@@ -36,7 +36,7 @@ void TLogQueue::push(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::
     FQueue.addRecord(ATimeNs, ATid, AKind, AText);
     ++FQueued;
     ++FAccepted;
-    if (FConsumerWaiting || (FGathering && FQueue.entries.size() >= gatherEnough))
+    if (FConsumerWaiting || (FGathering && FQueue.entries.size() == gatherEnough)) // once, not for each after
         FHasWork.notify_one();
 }
 
