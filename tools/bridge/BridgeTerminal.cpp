@@ -32,6 +32,8 @@ TBridgeTerminal::~TBridgeTerminal()
 
 void TBridgeTerminal::stop()
 {
+    if (!Fstopping.exchange(true))
+        publishState("bridge", u"stopping");
     Fslot.stopAndWait();
     std::lock_guard start(FstartLock);
     if (FpaymentThread.joinable())

@@ -19,6 +19,7 @@
 #include "OperationSlot.h"
 #include "PaymentBook.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -42,8 +43,8 @@ public:
     TBridgeReply payment(const std::string& Aid) const;
     TBridgeReply paymentByKey(const std::string& AidempotencyKey) const;
 
-    // Refuses new operations (503), waits for the one in progress and joins
-    // the payment thread.
+    // Announces the stop to the event streams, refuses new operations (503),
+    // waits for the one in progress and joins the payment thread.
     void stop();
 
 private:
@@ -73,6 +74,7 @@ private:
     // book, so two requests with one key cannot both start a payment.
     std::mutex FstartLock;
     std::thread FpaymentThread;
+    std::atomic<bool> Fstopping{false};
     // What the progress texts belong to.
     std::mutex FcurrentLock;
     std::string FcurrentOperation;
