@@ -113,9 +113,10 @@ std::string bridgeHelpText()
         "of the token file. Ctrl-C stops it once the operation in progress has ended.\n\n"
         "Options:\n";
     for (const TOption& option : options()) {
-        std::string head = "  " + std::string(option.name);
+        std::string head = "  ";
+        head += option.name;
         if (!option.argument.empty())
-            head += " " + std::string(option.argument);
+            (head += ' ') += option.argument;
         head.resize(std::max<std::size_t>(head.size() + 1, 28), ' ');
         help += head + std::string(option.help) + "\n";
     }

@@ -9,6 +9,7 @@ namespace {
 constexpr std::size_t serverThreads = 16;
 constexpr std::size_t maxPayload = 64 * 1024;
 constexpr int corsMaxAgeSeconds = 600;
+constexpr std::size_t keepAliveRequests = 1000;
 
 void writeError(httplib::Response& Ares, const TBridgeReply& Areply)
 {
@@ -36,6 +37,12 @@ TBridgeServer::TBridgeServer(const TBridgeOptions& Aoptions, std::string Atoken,
 {
     Fserver.new_task_queue = [] { return new httplib::ThreadPool(serverThreads); };
     Fserver.set_payload_max_length(maxPayload);
+    // The library writes a reply's head and body apart: without this, Nagle
+    // holds the body back until the client's delayed acknowledgement.
+    Fserver.set_tcp_nodelay(true);
+    // A point-of-sale page polls and asks many times; a new connection every
+    // few requests would cost more than the requests.
+    Fserver.set_keep_alive_max_count(keepAliveRequests);
     Fserver.set_default_headers({{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}});
     Fserver.set_pre_routing_handler([this](const httplib::Request& q, httplib::Response& r) { return screen(q, r); });
     // The library calls this for every reply from 400 up; only its own
