@@ -140,6 +140,11 @@ void TECR::logDisable()
     withLogException([] { dlogDisable(); });
 }
 
+bool TECR::receiptComplete() const
+{
+    return FreceiptComplete.load();
+}
+
 std::u16string TECR::getProgress()
 {
     return FLink.getProgress();

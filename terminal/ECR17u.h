@@ -45,6 +45,11 @@ public:
     bool reprint(bool AserviceTicket);
     bool setReceiptColumns(std::uint16_t Acols);
     std::u16string formatReceipt(const std::u16string& Areceipt);
+    // False after a payment whose receipt ended without its end mark (the
+    // wait ran out, the connection was lost, or the receipt was too long):
+    // its result holds the receipt so far. True after a complete receipt and
+    // when no receipt was asked for.
+    bool receiptComplete() const;
 
     std::u16string host() const;
     void setHost(const std::u16string& Avalue);
@@ -59,11 +64,19 @@ private:
     void checkPayRunning();
     bool sendPrintMode();
     bool paymentAwait(std::u16string& Ares, bool& Atimeout);
-    // Appends the receipt blocks after an outcome to Areceipt.
-    void collectReceipt(std::u16string& Areceipt, bool& Atimeout);
+    std::u16string statusAwait();
+    struct TReceipt {
+        std::u16string text;
+        bool complete = false;  // the end mark arrived
+    };
+    // Collects the receipt blocks after an outcome, within kMaxReceiptBlocks
+    // and kMaxReceiptChars.
+    void collectReceipt(TReceipt& Areceipt, bool& Atimeout);
+    bool awaitReceiptBlock(TReceiveWait& Await, std::u16string& Ablock, bool& Alast, bool& Atimeout);
+    bool receiptBoundReached(TReceipt& Areceipt, std::size_t Ablocks);
     // collectReceipt, where a lost connection after an accepted outcome ends
     // the receipt instead of the payment.
-    std::u16string receiptAfter(bool AoutcomeAccepted, bool& Atimeout);
+    void receiptAfter(bool AoutcomeAccepted, TReceipt& Areceipt, bool& Atimeout);
     // Raises "Another payment is running" (logged) while an asynchronous
     // payment's worker owns the connection.
     void refuseWhileCollecting();
@@ -89,6 +102,10 @@ private:
     std::mutex FworkerLock;
     std::condition_variable FworkerDone;
     int Fworkers = 0;
+    // Set while a synchronous exchange (or an asynchronous payment's start)
+    // runs; see OperationGuard.h.
+    std::atomic<bool> FoperationRunning{false};
+    std::atomic<bool> FreceiptComplete{true};
     std::atomic<bool> FJSONout{true};
     std::atomic<TPrintMode> FprintMode{0};
     std::atomic<std::uint16_t> FreceiptCols{24};

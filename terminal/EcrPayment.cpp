@@ -7,6 +7,7 @@
 #include "FrameCodec.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "OperationGuard.h"
 #include "PayRequest.h"
 #include "PaymentResponse.h"
 #include "ReceiptText.h"
@@ -14,6 +15,7 @@
 #include "TextConvert.h"
 #include "TransportErrors.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 bool TECR::pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ares, bool& Atimeout)
@@ -24,6 +26,8 @@ bool TECR::pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ar
     Atimeout = false;
     dlogMsg(u"Sync payment start", lvInfo);
     checkPayRunning();
+    const TOperationGuard guard(FoperationRunning);
+    FreceiptComplete.store(true);
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         if (!sendPrintMode())
@@ -72,19 +76,20 @@ bool TECR::paymentAwait(std::u16string& Ares, bool& Atimeout)
         }
         // Receipt blocks are awaited even when no outcome was accepted.
         if (FprintMode != 0) {
-            const std::u16string receipt = receiptAfter(result, Atimeout);
-            if (!receipt.empty())
-                Ares = appendReceipt(Ares, ::formatReceipt(receipt, FreceiptCols), FJSONout);
+            TReceipt receipt;
+            receiptAfter(result, receipt, Atimeout);
+            FreceiptComplete.store(receipt.complete);
+            if (!receipt.text.empty())
+                Ares = appendReceipt(Ares, ::formatReceipt(receipt.text, FreceiptCols), FJSONout);
         }
         return result;
     });
 }
 
-std::u16string TECR::receiptAfter(bool AoutcomeAccepted, bool& Atimeout)
+void TECR::receiptAfter(bool AoutcomeAccepted, TReceipt& Areceipt, bool& Atimeout)
 {
-    std::u16string receipt;
     try {
-        collectReceipt(receipt, Atimeout);
+        collectReceipt(Areceipt, Atimeout);
     } catch (const ETransportError& e) {
         if (!AoutcomeAccepted)
             throw;
@@ -93,29 +98,49 @@ std::u16string TECR::receiptAfter(bool AoutcomeAccepted, bool& Atimeout)
         dlogMsg(utf8ToText(e.what()), lvError);
         dlogMsg(u"Receipt not received", lvError);
     }
-    return receipt;
 }
 
-void TECR::collectReceipt(std::u16string& Areceipt, bool& Atimeout)
+void TECR::collectReceipt(TReceipt& Areceipt, bool& Atimeout)
 {
-    bool last = false;
-    while (!last) {
-        const std::u16string received = FLink.receiveData(Ftimeout, Atimeout, false);
-        if (received.empty()) {
-            dlogMsg(u"Receipt not received", lvError);
-            break;
-        }
+    std::size_t blocks = 0;
+    while (!Areceipt.complete) {
+        if (receiptBoundReached(Areceipt, blocks))
+            return;
+        // Frames that are no receipt block are dropped within the block's wait.
+        TReceiveWait wait = FLink.startWait(Ftimeout);
         std::u16string block;
-        if (parseReceiptRes(received, block, last)) {
-            Areceipt += block;
-            FLink.SendACK();
-            continue;
+        if (!awaitReceiptBlock(wait, block, Areceipt.complete, Atimeout)) {
+            dlogMsg(u"Receipt not received", lvError);
+            return;
         }
-        // A complete frame that is no receipt block would be returned again
-        // by every wait: take it out of the buffer and wait on.
+        Areceipt.text += block;
+        ++blocks;
+        FLink.SendACK();
+    }
+}
+
+bool TECR::awaitReceiptBlock(TReceiveWait& Await, std::u16string& Ablock, bool& Alast, bool& Atimeout)
+{
+    for (;;) {
+        const std::u16string received = FLink.receiveData(Await, Atimeout, false);
+        if (received.empty())
+            return false;
+        if (parseReceiptRes(received, Ablock, Alast))
+            return true;
         dlogMsg(u"Not a receipt block, dropped: " + extractBetween(received, STX, ETX), lvWarning);
         FLink.dropFirstFrame();
     }
+}
+
+bool TECR::receiptBoundReached(TReceipt& Areceipt, std::size_t Ablocks)
+{
+    if (Ablocks < kMaxReceiptBlocks && Areceipt.text.size() < kMaxReceiptChars)
+        return false;
+    Areceipt.text.resize(std::min(Areceipt.text.size(), kMaxReceiptChars));
+    dlogMsg(u"Receipt over " + intToText(static_cast<long long>(kMaxReceiptBlocks)) + u" blocks or "
+                + intToText(static_cast<long long>(kMaxReceiptChars)) + u" characters: the rest is not collected",
+            lvWarning);
+    return true;
 }
 
 bool TECR::amountValidate(Currency Aamount)

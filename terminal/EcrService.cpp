@@ -5,6 +5,7 @@
 #include "DiagLoggerU.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "OperationGuard.h"
 #include "ServiceCommands.h"
 #include "TextConvert.h"
 
@@ -16,6 +17,7 @@ bool TECR::reprint(bool AserviceTicket)
     bool result = false;
     dlogMsg(u"Reprint ticket", lvInfo);
     refuseWhileCollecting();
+    const TOperationGuard guard(FoperationRunning);
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         result = FLink.Send(reprintCommand(AserviceTicket));
@@ -32,6 +34,7 @@ bool TECR::closeSession()
     const TMethodTrace trace = Logger().TraceMethod(u"closeSession");
     dlogMsg(u"Close session requested", lvInfo);
     refuseWhileCollecting();
+    const TOperationGuard guard(FoperationRunning);
     // Only a connection that an operation left open is closed here; an error
     // leaves it as it is.
     return withLogException([&] {

@@ -3,8 +3,11 @@
 
 #include "ConnectionCloser.h"
 #include "DiagLoggerU.h"
+#include "FrameCodec.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "OperationGuard.h"
+#include "PaymentResponse.h"
 #include "StatusResponse.h"
 
 bool TECR::status(std::u16string& Ares)
@@ -14,12 +17,12 @@ bool TECR::status(std::u16string& Ares)
     bool result = false;
     dlogMsg(u"Get EFT status", lvInfo);
     refuseWhileCollecting();
+    const TOperationGuard guard(FoperationRunning);
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         if (!FLink.Send(statusCommand))
             return;
-        bool timedOut = false;
-        const std::u16string received = FLink.receiveData(kStatusWaitSeconds, timedOut, false);
+        const std::u16string received = statusAwait();
         if (!parseStatusRes(received, FJSONout, Ares))
             return;
         result = true;
@@ -27,4 +30,19 @@ bool TECR::status(std::u16string& Ares)
         dlogMsg(u"Get EFT status completed", lvNotice);
     });
     return result;
+}
+
+std::u16string TECR::statusAwait()
+{
+    TReceiveWait wait = FLink.startWait(kStatusWaitSeconds);
+    for (;;) {
+        bool timedOut = false;
+        const std::u16string received = FLink.receiveData(wait, timedOut, false);
+        // A payment's outcome that comes late is no status: acknowledging it
+        // would tell the terminal the cash register has it.
+        if (!isPaymentOutcome(received))
+            return received;
+        dlogMsg(u"Not a status response, dropped: " + extractBetween(received, STX, ETX), lvWarning);
+        FLink.dropFirstFrame();
+    }
 }

@@ -28,6 +28,10 @@ std::u16string extractBetween(std::u16string_view Atext, char16_t AstartChar, ch
 // The character the wire carries for Ac: itself up to U+007F, '?' otherwise.
 constexpr char16_t wireChar(char16_t Ac) noexcept { return Ac <= 0x7F ? Ac : u'?'; }
 
+// A caller's text inside a command: control characters and DEL become '?' as
+// well, so that no text can put a frame delimiter on the wire.
+constexpr char16_t textChar(char16_t Ac) noexcept { return Ac < 0x20 || Ac == 0x7F ? u'?' : wireChar(Ac); }
+
 // STX + message + ETX + LRC. Characters above U+007F are replaced by '?'
 // before the LRC is computed, so the LRC always matches the bytes sent.
 std::u16string frameCommand(std::u16string_view Amessage);

@@ -27,6 +27,17 @@ inline constexpr int kTicksPerSecond = 10;
 inline constexpr std::size_t kMaxReadBytes = 32768;
 // Seconds the status request waits for the terminal's answer.
 inline constexpr int kStatusWaitSeconds = 6;
+// A connect that gets no answer gives up after this long, well before the
+// system's own limit of minutes.
+inline constexpr int kConnectTimeoutMs = 10000;
+
+// What a terminal can make the client hold. No frame of the protocol comes
+// near these; a terminal that exceeds them is broken or hostile.
+// Characters of one unfinished frame in the receive buffer.
+inline constexpr std::size_t kMaxFrameChars = 65536;
+// Characters and blocks of one payment's receipt.
+inline constexpr std::size_t kMaxReceiptChars = 1024 * 1024;
+inline constexpr std::size_t kMaxReceiptBlocks = 1000;
 
 // A 32-bit millisecond counter that wraps; differences are taken unsigned.
 inline std::uint32_t monotonicTicks()

@@ -50,41 +50,115 @@ bool TLinkSession::SendAttempt(std::u16string_view Amessage)
     });
 }
 
+TReceiveWait TLinkSession::startWait(int Atimeout) const
+{
+    TReceiveWait wait;
+    wait.seconds = Atimeout;
+    wait.ticks = static_cast<long long>(kTicksPerSecond) * Atimeout;
+    wait.start = Ftiming.tickCount();
+    if (wait.ticks > 1)
+        wait.spanMs = static_cast<std::uint32_t>((wait.ticks - 1) * Ftiming.pollMs);
+    return wait;
+}
+
 std::u16string TLinkSession::receiveData(int Atimeout, bool& AtimedOut, bool AackMode)
 {
+    TReceiveWait wait = startWait(Atimeout);
+    return receiveData(wait, AtimedOut, AackMode);
+}
+
+std::u16string TLinkSession::receiveData(TReceiveWait& Await, bool& AtimedOut, bool AackMode)
+{
     const TMethodTrace trace = Logger().TraceMethod(u"receiveData");
-    dlogMsg(u"Receiving data, timeout: " + intToText(Atimeout) + u", ACK: " + boolText(AackMode), lvInfo);
+    dlogMsg(u"Receiving data, timeout: " + intToText(Await.seconds) + u", ACK: " + boolText(AackMode), lvInfo);
     AtimedOut = false;
     Fscanner.reset();
-    if (!Freceivebuffer.empty() && isResponseComplete(Freceivebuffer, AackMode)) {
+    // Progress texts in the buffer were reported when their piece arrived.
+    if (!Freceivebuffer.empty() && Fscanner.complete(Freceivebuffer, AackMode)) {
         dlogMsg(u"Data in buffer", lvInfo);
         return Freceivebuffer;
     }
     keepUnfinishedFrame();
-    for (long long ticks = static_cast<long long>(kTicksPerSecond) * Atimeout; ticks > 0 && FtcpClient->Connected();) {
-        if (--ticks == 0) {
+    while (Await.ticks > 0 && FtcpClient->Connected()) {
+        if (waitOver(Await)) {
             AtimedOut = true;
             dlogMsg(u"Timeout occurred", lvWarning);
             break;
         }
         // Bytes the Connected() check just queued are an answer already.
         if (FtcpClient->InputBufferIsEmpty())
-            FtcpClient->CheckForDataOnSource(Ftiming.pollMs);
+            FtcpClient->CheckForDataOnSource(pollLength(Await));
         FtcpClient->CheckForDisconnect(true, false);
         if (FtcpClient->InputBufferIsEmpty())
             continue;
         const std::u16string piece = FtcpClient->ReadString(FtcpClient->InputBufferSize());
-        appendPiece(piece);
+        appendPiece(piece, Await);
         if (isResponseComplete(piece, AackMode))
             return Freceivebuffer;
+        discardUnusable(Await, AackMode);
     }
     return {};
 }
 
-void TLinkSession::appendPiece(const std::u16string& Apiece)
+bool TLinkSession::waitOver(TReceiveWait& Await) const
 {
-    dlogMsg(u"Receive data: " + Apiece, lvInfo);
+    if (Await.ticks > 1) {
+        --Await.ticks;
+        return false;
+    }
+    // The last tick comes once the other ticks' time has passed as well.
+    // Unsigned difference: the counter wraps.
+    if (Ftiming.tickCount() - Await.start < Await.spanMs)
+        return false;
+    Await.ticks = 0;
+    return true;
+}
+
+int TLinkSession::pollLength(const TReceiveWait& Await) const
+{
+    const std::uint32_t spent = Ftiming.tickCount() - Await.start;
+    if (spent >= Await.spanMs)
+        return std::min(1, Ftiming.pollMs);
+    return static_cast<int>(std::min<std::uint32_t>(static_cast<std::uint32_t>(Ftiming.pollMs), Await.spanMs - spent));
+}
+
+void TLinkSession::appendPiece(const std::u16string& Apiece, TReceiveWait& Await)
+{
+    if (!Await.discarding)
+        dlogMsg(u"Receive data: " + Apiece, lvInfo);
     Freceivebuffer += Apiece;
+}
+
+void TLinkSession::discardUnusable(TReceiveWait& Await, bool AackMode)
+{
+    std::size_t unusable = 0;
+    if (!AackMode) {
+        // Without a frame start nothing can belong to a response.
+        const size_t stx = Freceivebuffer.find(STX);
+        unusable = stx == std::u16string::npos ? Freceivebuffer.size() : stx;
+    }
+    Await.discarded += unusable;
+    if (Freceivebuffer.size() - unusable > kMaxFrameChars) {
+        // An unfinished frame over the bound is no frame of this protocol:
+        // keep only the start of a newer one (in ACK mode, what could begin
+        // the acknowledgement frame).
+        const size_t newer = AackMode ? Freceivebuffer.size() - (ackFrame().size() - 1) : Freceivebuffer.rfind(STX);
+        const bool keepNewer = newer != std::u16string::npos && newer > unusable
+            && Freceivebuffer.size() - newer <= kMaxFrameChars;
+        const size_t cut = keepNewer ? newer : Freceivebuffer.size();
+        Await.discarded += cut - unusable;
+        unusable = cut;
+    }
+    if (unusable == 0)
+        return;
+    Freceivebuffer.erase(0, unusable);
+    Fscanner.reset();
+    if (Await.discarded > kMaxFrameChars && !Await.discarding) {
+        Await.discarding = true;
+        dlogMsg(u"Received data over " + intToText(static_cast<long long>(kMaxFrameChars))
+                    + u" characters without a complete frame: discarded",
+                lvWarning);
+    }
 }
 
 bool TLinkSession::isResponseComplete(std::u16string_view Atext, bool AackMode)
@@ -101,7 +175,9 @@ bool TLinkSession::SendACK()
     const TMethodTrace trace = Logger().TraceMethod(u"SendACK");
     dlogMsg(u"Send ACK to EFT", lvInfo);
     return withLogException([&] {
-        clearReceiveBuffer();
+        // Bytes after the acknowledged frame (the next frame of the same
+        // segment) are the next wait's.
+        dropFirstFrame();
         const std::u16string frame = ackFrame();
         if (!FtcpClient->Connected())
             return false;

@@ -6,6 +6,11 @@
 // Progress texts (SOH ... EOT) are picked out of every piece received, kept
 // for getProgress and handed to the progress callback.
 //
+// A wait of T seconds is 10 x T ticks, and it also lasts the time those ticks
+// stand for on the link's clock: polls that return at once (a terminal that
+// floods) do not shorten it. The receive buffer holds at most kMaxFrameChars
+// of an unfinished frame; what a terminal sends beyond that is discarded.
+//
 // One exchange at a time runs on one session. The progress text and the
 // callback may be read from another thread while an exchange runs, so they
 // are exchanged under a lock / atomically; nothing else is shared.
@@ -21,6 +26,21 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+
+// One wait for a response. A caller that drops a frame it did not ask for
+// goes on with the same wait, so that frames never extend it.
+struct TReceiveWait {
+    int seconds = 0;
+    // Ticks left; the last one declares the time-out without a poll.
+    long long ticks = 0;
+    std::uint32_t start = 0;
+    // The time the ticks before the last one stand for.
+    std::uint32_t spanMs = 0;
+    // Characters discarded in this wait. Past kMaxFrameChars the discarding
+    // is warned about once, and received pieces are no longer logged.
+    std::size_t discarded = 0;
+    bool discarding = false;
+};
 
 class TLinkSession {
 public:
@@ -38,6 +58,9 @@ public:
     // mode: the acknowledgement frame); empty otherwise. AtimedOut is set only
     // when the wait ran out with the connection still open.
     std::u16string receiveData(int Atimeout, bool& AtimedOut, bool AackMode);
+    TReceiveWait startWait(int Atimeout) const;
+    // receiveData going on with a wait that was started earlier.
+    std::u16string receiveData(TReceiveWait& Await, bool& AtimedOut, bool AackMode);
     bool isResponseComplete(std::u16string_view Atext, bool AackMode);
     // False, writing nothing, when there is no open connection.
     bool SendACK();
@@ -50,11 +73,18 @@ public:
     void clearProgress();
 
     const std::u16string& receiveBuffer() const noexcept { return Freceivebuffer; }
-    // Drops the first complete frame (up to its ETX and the LRC after it).
+    // Drops the first complete frame (up to its ETX and the LRC after it)
+    // and what came before it; what came after it stays.
     void dropFirstFrame();
 
 private:
-    void appendPiece(const std::u16string& Apiece);
+    // True when the wait is over: the ticks are used up and so is their time.
+    bool waitOver(TReceiveWait& Await) const;
+    int pollLength(const TReceiveWait& Await) const;
+    void appendPiece(const std::u16string& Apiece, TReceiveWait& Await);
+    // Keeps the buffer within its bound once a piece did not complete it.
+    void discardUnusable(TReceiveWait& Await, bool AackMode);
+    void trimFront(std::size_t Acount);
     // Empties the buffer except for a frame whose ETX has not arrived yet.
     void keepUnfinishedFrame();
 

@@ -2,6 +2,7 @@
 
 #include "CurrencyFormat.h"
 #include "DiagLoggerU.h"
+#include "FrameCodec.h"
 #include "LogException.h"
 #include "LoggerU.h"
 
@@ -34,7 +35,8 @@ std::u16string descriptionField(std::u16string_view Atext)
 {
     const std::u16string_view kept = Atext.substr(0, descriptionWidth);
     std::u16string out(descriptionWidth - kept.size(), u' ');
-    out += kept;
+    for (const char16_t c : kept)
+        out += textChar(c);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include "ECR17u.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "OperationGuard.h"
 #include "PayRequest.h"
 #include "TextConvert.h"
 
@@ -25,6 +26,8 @@ bool TECR::payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback 
     const TMethodTrace trace = Logger().TraceMethod(u"payAsync");
     dlogMsg(u"Async payment start", lvInfo);
     checkPayRunning();
+    const TOperationGuard guard(FoperationRunning);
+    FreceiptComplete.store(true);
     // On failure the connection stays open: closeSession or the next
     // exchange closes it.
     return withLogException([&] {

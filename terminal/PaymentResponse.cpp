@@ -53,14 +53,20 @@ void clearPayResponse(TPaymentResponse& Aresponse) noexcept
     Aresponse = TPaymentResponse{};
 }
 
+bool isPaymentOutcome(std::u16string_view Areceived)
+{
+    const std::u16string payload = extractBetween(Areceived, STX, ETX);
+    return payload.size() >= codePosition && isOutcomeCode(payload[codePosition - 1]);
+}
+
 bool parsePaymentRes(std::u16string_view Areceived, bool AJSONout, std::u16string& Ares)
 {
     Ares.clear();
     TPaymentResponse response;
     clearPayResponse(response);
     return withLogException([&] {
+        if (!isPaymentOutcome(Areceived)) return false;
         const std::u16string payload = extractBetween(Areceived, STX, ETX);
-        if (payload.size() < codePosition || !isOutcomeCode(payload[codePosition - 1])) return false;
         fillFromPayload(response, payload);
         Ares = AJSONout ? payResToJSON(response) : payResToText(response);
         return true;

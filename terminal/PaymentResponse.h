@@ -36,6 +36,10 @@ void clearPayResponse(TPaymentResponse& Aresponse) noexcept;
 // are logged and passed on.
 bool parsePaymentRes(std::u16string_view Areceived, bool AJSONout, std::u16string& Ares);
 
+// True when Areceived holds an outcome message (code "E" or "V" at position
+// 10 of its first frame's payload).
+bool isPaymentOutcome(std::u16string_view Areceived);
+
 // All eleven members, in record order, always present.
 std::u16string payResToJSON(const TPaymentResponse& Aresponse);
 // All eleven labelled lines, in record order, always present.

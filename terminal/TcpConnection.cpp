@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <ctime>
 #include <chrono>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -44,27 +45,12 @@ in_addr resolveIPv4(const std::string& Ahost)
     return address;
 }
 
-// A connect interrupted by a signal goes on in the background: wait for it.
-int finishInterruptedConnect(int Asocket)
-{
-    pollfd pfd{Asocket, POLLOUT, 0};
-    while (poll(&pfd, 1, -1) < 0)
-        if (errno != EINTR)
-            return errno;
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (getsockopt(Asocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
-        return errno;
-    return error;
-}
-
 bool isPeerClose(int Aerrno)
 {
     return Aerrno == ECONNRESET || Aerrno == ECONNABORTED || Aerrno == EPIPE || Aerrno == ESHUTDOWN
         || Aerrno == ENOTCONN;
 }
 
-// poll() for input, restarted after a signal with the time that is left.
 // How long a successful socket operation stands for a check of the socket.
 constexpr std::int64_t quietTrustNs = 1'000'000;
 
@@ -75,13 +61,15 @@ std::int64_t monotonicNs() noexcept
     return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-bool waitReadable(int Asocket, int AtimeoutMs)
+// poll() for Aevents, restarted after a signal with the time that is left;
+// false when the time ran out.
+bool waitFor(int Asocket, short Aevents, int AtimeoutMs)
 {
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(AtimeoutMs);
     int remaining = AtimeoutMs;
     for (;;) {
-        pollfd pfd{Asocket, POLLIN, 0};
+        pollfd pfd{Asocket, Aevents, 0};
         const int rc = poll(&pfd, 1, remaining);
         if (rc >= 0)
             return rc > 0;
@@ -90,6 +78,31 @@ bool waitReadable(int Asocket, int AtimeoutMs)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
         remaining = left.count() > 0 ? static_cast<int>(left.count()) : 0;
     }
+}
+
+// Connects within AtimeoutMs: a terminal that is switched off, or SYNs that
+// are dropped, would otherwise keep the caller for the system's minutes.
+// Returns 0 or the errno of the failure (ETIMEDOUT when the time ran out).
+int connectWithin(int Asocket, const sockaddr_in& Apeer, int AtimeoutMs)
+{
+    const int flags = ::fcntl(Asocket, F_GETFL);
+    if (flags < 0 || ::fcntl(Asocket, F_SETFL, flags | O_NONBLOCK) < 0)
+        return errno;
+    int error = 0;
+    if (::connect(Asocket, reinterpret_cast<const sockaddr*>(&Apeer), sizeof Apeer) < 0) {
+        error = errno;
+        if (error == EINPROGRESS || error == EINTR) {
+            socklen_t length = sizeof error;
+            if (!waitFor(Asocket, POLLOUT, AtimeoutMs))
+                error = ETIMEDOUT;
+            else if (::getsockopt(Asocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+                error = errno;
+        }
+    }
+    // Writes block until the platform has taken every byte.
+    if (error == 0 && ::fcntl(Asocket, F_SETFL, flags) < 0)
+        error = errno;
+    return error;
 }
 
 } // namespace
@@ -163,9 +176,7 @@ void TTcpConnection::Connect()
     // Frames are small and every one waits for an answer: never hold one back.
     const int on = 1;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    int error = 0;
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) < 0)
-        error = errno == EINTR ? finishInterruptedConnect(s) : errno;
+    const int error = connectWithin(s, peer, FconnectTimeoutMs);
     if (error != 0) {
         ::close(s);
         throwErrno(error);
@@ -207,7 +218,7 @@ void TTcpConnection::CheckForDataOnSource(int ATimeoutMs)
     // would cost one more system call on every tick, also while idle.
     if (FState != TState::Open)
         return;
-    if (waitReadable(FSocket, ATimeoutMs))
+    if (waitFor(FSocket, POLLIN, ATimeoutMs))
         readAvailable();
     else
         FquietUntil = monotonicNs() + quietTrustNs;

@@ -1,8 +1,8 @@
 // TTcpConnection: the TCP connection to the terminal on POSIX sockets.
 //
-// Time-outs: the connection has none of its own. Connect blocks until the
-// peer accepts or the platform gives up; Write blocks until the platform has
-// taken every byte. Reading never blocks except in CheckForDataOnSource, which
+// Time-outs: Connect gives up after its time limit (kConnectTimeoutMs unless
+// given) with the socket error of a time-out; Write blocks until the
+// platform has taken every byte. Reading never blocks except in CheckForDataOnSource, which
 // waits in poll() for at most the caller's time-out and returns at once when
 // bytes are already queued. Each read takes at most kMaxReadBytes, so a
 // flooding peer fills the queue only as fast as the caller polls.
@@ -12,6 +12,7 @@
 // readable; Connected() stays true until they are read.
 #pragma once
 
+#include "LinkConstants.h"
 #include "TcpTransport.h"
 
 #include <cstdint>
@@ -19,7 +20,7 @@
 
 class TTcpConnection final : public TTcpTransport {
 public:
-    TTcpConnection() = default;
+    explicit TTcpConnection(int AconnectTimeoutMs = kConnectTimeoutMs) noexcept : FconnectTimeoutMs(AconnectTimeoutMs) {}
     // Closes an open socket without firing OnDisconnected.
     ~TTcpConnection() override;
     TTcpConnection(const TTcpConnection&) = delete;
@@ -42,6 +43,7 @@ private:
     void readAvailable();
     void releaseSocket() noexcept;
 
+    int FconnectTimeoutMs;
     int FSocket = -1;
     TState FState = TState::Closed;
     std::string FInput;

@@ -17,7 +17,11 @@ std::u16string decodeWire(std::string_view Abytes)
     text.reserve(Abytes.size());
     for (char b : Abytes) {
         const auto byte = static_cast<unsigned char>(b);
-        text += byte <= 0x7F ? static_cast<char16_t>(byte) : char16_t{0xFFFD};
+        // A NUL would cut every zero-terminated copy of a result short.
+        if (byte == 0)
+            text += u'?';
+        else
+            text += byte <= 0x7F ? static_cast<char16_t>(byte) : char16_t{0xFFFD};
     }
     return text;
 }

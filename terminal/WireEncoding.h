@@ -1,5 +1,6 @@
 // One byte a character on the wire: U+0000..U+007F travel as themselves, any
-// other character as '?'; received bytes 0x80..0xFF read back as U+FFFD.
+// other character as '?'; received bytes 0x80..0xFF read back as U+FFFD,
+// and a received NUL as '?'.
 #pragma once
 
 #include <string>

@@ -4,8 +4,9 @@
  * Conventions, the same for every function:
  *  - Texts are zero-terminated UTF-16 (char16_t). Input texts are read during
  *    the call only. Output texts are allocated by the library and handed to
- *    the caller, who frees each with ecr17_free(); an output pointer is set to
- *    NULL when the call fails.
+ *    the caller, who frees each with ecr17_free(). Every output is written on
+ *    every return of a call that got valid arguments: an output text is NULL
+ *    and an output flag false when the call fails.
  *  - Amounts are ten-thousandths of the currency unit (1.00 is 10000).
  *  - Operations that answer yes or no return ECR17_TRUE or ECR17_FALSE; every
  *    function returns ECR17_ERROR when the operation raised an error (its
@@ -80,6 +81,10 @@ ECR17_API int ecr17_pay_async(ecr17_client* client, int64_t amount, const char16
 /* ECR17_TRUE once the asynchronous payment has finished: *result and
  * *timed_out then hold its outcome. ECR17_FALSE (and *result NULL) before. */
 ECR17_API int ecr17_pay_async_polling(ecr17_client* client, char16_t** result, bool* timed_out);
+/* *complete is false after a payment whose receipt ended without its end
+ * mark (the payment's result holds the receipt so far); true after a complete
+ * receipt and when none was asked for. */
+ECR17_API int ecr17_receipt_complete(ecr17_client* client, bool* complete);
 /* Asks the terminal for its status; *result gets the result text. */
 ECR17_API int ecr17_status(ecr17_client* client, char16_t** result);
 /* ECR17_TRUE when amount can be paid (0.01 to 999,999.99 in whole cents). */
@@ -111,6 +116,7 @@ ECR17_API int ecr17_format_receipt(ecr17_client* client, const char16_t* receipt
 ECR17_API int ecr17_get_host(ecr17_client* client, char16_t** host);
 ECR17_API int ecr17_set_host(ecr17_client* client, const char16_t* host);
 ECR17_API int ecr17_get_port(ecr17_client* client, int32_t* port);
+/* ECR17_INVALID (and no change, message in ecr17_last_error) outside 0..65535. */
 ECR17_API int ecr17_set_port(ecr17_client* client, int32_t port);
 ECR17_API int ecr17_get_timeout(ecr17_client* client, int32_t* seconds);
 ECR17_API int ecr17_set_timeout(ecr17_client* client, int32_t seconds);

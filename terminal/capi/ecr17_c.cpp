@@ -179,6 +179,7 @@ int ecr17_pay(ecr17_client* client, int64_t amount, const char16_t* description,
     if (!usable(client) || !result || !timed_out)
         return ECR17_INVALID;
     *result = nullptr;
+    *timed_out = false;
     return guarded(client, [&] {
         std::u16string res;
         bool timeout = false;
@@ -200,6 +201,7 @@ int ecr17_pay_async_polling(ecr17_client* client, char16_t** result, bool* timed
     if (!usable(client) || !result || !timed_out)
         return ECR17_INVALID;
     *result = nullptr;
+    *timed_out = false;
     return guarded(client, [&]() -> int {
         std::u16string res;
         bool timeout = false;
@@ -326,7 +328,17 @@ int ecr17_get_port(ecr17_client* client, int32_t* port)
 
 int ecr17_set_port(ecr17_client* client, int32_t port)
 {
+    // The C++ setter keeps the low 16 bits; a C caller gets told instead.
+    if (usable(client) && (port < 0 || port > 65535)) {
+        remember(client, u"Port out of range: " + intToText(port));
+        return ECR17_INVALID;
+    }
     return writeSetting(client, [=](TECR& e) { e.setPort(port); });
+}
+
+int ecr17_receipt_complete(ecr17_client* client, bool* complete)
+{
+    return readSetting(client, complete, [](TECR& e) { return e.receiptComplete(); });
 }
 
 int ecr17_get_timeout(ecr17_client* client, int32_t* seconds)

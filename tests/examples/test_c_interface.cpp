@@ -89,9 +89,9 @@ TEST_F(CInterface, SettingsAndLocalOperations)
     ecr17_set_timeout(client, 500);
     ecr17_get_timeout(client, &number);
     EXPECT_EQ(number, 120);
-    ecr17_set_port(client, 70000);
+    EXPECT_EQ(ecr17_set_port(client, 65535), ECR17_TRUE);
     ecr17_get_port(client, &number);
-    EXPECT_EQ(number, 4464);
+    EXPECT_EQ(number, 65535);
     ecr17_get_json_out(client, &json);
     EXPECT_TRUE(json);
     ecr17_set_host(client, u"terminal.local");

@@ -67,7 +67,7 @@ TEST(FrameCodec, ExtractBetweenDoesNotWrapBeyond65535Characters)
 TEST(WireEncoding, OneByteACharacterBothWays)
 {
     EXPECT_EQ(encodeWire(std::u16string{u'A', 0x00, 0x7F, 0xE8, 0x20AC}), std::string("A\0\x7F??", 5));
-    EXPECT_EQ(decodeWire(std::string("A\0\x7F\xE8\xFF", 5)), (std::u16string{u'A', 0x00, 0x7F, 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(decodeWire(std::string("A\0\x7F\xE8\xFF", 5)), (std::u16string{u'A', u'?', 0x7F, 0xFFFD, 0xFFFD}));
 }
 
 } // namespace

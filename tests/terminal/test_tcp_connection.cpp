@@ -70,13 +70,13 @@ TEST_F(TcpConnectionTest, EventsFireOnceForConnectAndDisconnect)
     EXPECT_TRUE(sim->waitForClosed(1));
 }
 
-TEST_F(TcpConnectionTest, WritesOneByteACharacterAndReadsBytesAboveAsciiAsReplacement)
+TEST_F(TcpConnectionTest, WritesOneByteACharacterAndReadsBytesAboveAsciiAndNulAsReplacement)
 {
     serve({{TSimStep::readFrame(), TSimStep::send({std::string("\xE8\0z", 3)})}});
     connection.Connect();
     connection.Write(u"\x02\u00E8\x03\x7F");
     awaitQueued(3);
-    EXPECT_EQ(connection.ReadString(connection.InputBufferSize()), (std::u16string{0xFFFD, 0, u'z'}));
+    EXPECT_EQ(connection.ReadString(connection.InputBufferSize()), (std::u16string{0xFFFD, u'?', u'z'}));
     EXPECT_EQ(sim->connection(0).frames, std::vector<std::string>{"\x02?\x03\x7F"});
 }
 

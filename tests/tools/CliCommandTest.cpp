@@ -96,13 +96,13 @@ TEST(CliCommand, PayWithReceiptAndProgress)
     EXPECT_EQ(frames[1], simFrame("000000000P000000000000000000001" + std::string(128, ' ') + "00000000"));
 }
 
-TEST(CliCommand, MissingReceiptReportsTimeoutButSucceeds)
+TEST(CliCommand, MissingReceiptReportsTimeoutAndIncompleteReceiptButSucceeds)
 {
     TSimBehaviour b = fixedTerminal();
     b.receiptBlocks = 0;
     TTerminalSim sim(b);
     expectRun(runCli(at(sim, {"--print-mode", "1", "--timeout", "5", "--text", "pay", "0.01"})), 0, approvedText,
-              "Timeout\n");
+              "Timeout\nReceipt incomplete\n");
 }
 
 TEST(CliCommand, PayAsyncPrintsWhatTheCallbackReceived)

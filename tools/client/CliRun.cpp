@@ -73,14 +73,23 @@ int status(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
     return exitOf(ok);
 }
 
+// What a payment's result text does not say: the last wait ran out, the
+// receipt in it is cut short.
+void reportPaymentEnd(const TECR& Aecr, bool AtimedOut, const TCliStreams& As)
+{
+    if (AtimedOut)
+        As.err << "Timeout\n";
+    if (!Aecr.receiptComplete())
+        As.err << "Receipt incomplete\n";
+}
+
 int pay(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
 {
     std::u16string res;
     bool timedOut = false;
     const bool ok = Aecr.pay(Ar.amount, utf8ToText(Ar.description), res, timedOut);
     As.out << textToUtf8(res);
-    if (timedOut)
-        As.err << "Timeout\n";
+    reportPaymentEnd(Aecr, timedOut, As);
     return exitOf(ok);
 }
 
@@ -113,8 +122,7 @@ int payAsync(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
     std::unique_lock guard(completion.lock);
     completion.done.wait(guard, [] { return completion.called; });
     As.out << textToUtf8(completion.res);
-    if (completion.timeout)
-        As.err << "Timeout\n";
+    reportPaymentEnd(Aecr, completion.timeout, As);
     std::u16string polled;
     bool polledTimeout = false;
     if (!Aecr.payAsyncPolling(polled, polledTimeout) || polled != completion.res ||
