@@ -26,8 +26,7 @@ std::uint64_t startAfter(const httplib::Request& Areq, const TEventHub& Ahub)
 void TBridgeServer::addEventStream()
 {
     Fserver.Get("/v1/events", [this](const httplib::Request& Areq, httplib::Response& Ares) {
-        if (++Fstreams > maxStreams) {
-            --Fstreams;
+        if (!openStream()) {
             Ares.status = 503;
             Ares.set_content(bridgeError(503, "Too many event streams").body, "application/json; charset=utf-8");
             return;
@@ -41,7 +40,7 @@ void TBridgeServer::addEventStream()
                     return Asink.write(opened.data(), opened.size());
                 }
                 const auto events = Fhub.after(*last, keepAlive);
-                if (Fhub.closed()) {
+                if (events.empty() && Fhub.closed()) {
                     Asink.done();
                     return true;
                 }
@@ -52,6 +51,24 @@ void TBridgeServer::addEventStream()
                 }
                 return Asink.write(text.data(), text.size());
             },
-            [this](bool) { --Fstreams; });
+            [this](bool) { closeStream(); });
     });
+}
+
+bool TBridgeServer::openStream()
+{
+    std::lock_guard lock(FstreamsLock);
+    if (Fstreams >= maxStreams)
+        return false;
+    ++Fstreams;
+    return true;
+}
+
+void TBridgeServer::closeStream()
+{
+    {
+        std::lock_guard lock(FstreamsLock);
+        --Fstreams;
+    }
+    FstreamsEnded.notify_all();
 }

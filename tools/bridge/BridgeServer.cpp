@@ -10,6 +10,8 @@ constexpr std::size_t serverThreads = 16;
 constexpr std::size_t maxPayload = 64 * 1024;
 constexpr int corsMaxAgeSeconds = 600;
 constexpr std::size_t keepAliveRequests = 1000;
+// A stream whose reader has stopped reading cannot hold up the stop longer.
+constexpr std::chrono::seconds streamsEndWait{5};
 
 void writeError(httplib::Response& Ares, const TBridgeReply& Areply)
 {
@@ -88,7 +90,13 @@ bool TBridgeServer::run()
 
 void TBridgeServer::stop()
 {
+    // The server stops writing open streams at once: first let them end
+    // after the events that are already published.
     Fhub.close();
+    {
+        std::unique_lock lock(FstreamsLock);
+        FstreamsEnded.wait_for(lock, streamsEndWait, [this] { return Fstreams == 0; });
+    }
     Fserver.stop();
 }
 

@@ -14,9 +14,10 @@
 
 #include <httplib.h>
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class TBridgeServer {
@@ -34,6 +35,8 @@ public:
 private:
     void addRoutes();
     void addEventStream();
+    bool openStream();
+    void closeStream();
     httplib::Server::HandlerResponse screen(const httplib::Request& Areq, httplib::Response& Ares);
 
     TBridgeOptions Foptions;
@@ -41,6 +44,9 @@ private:
     TBridgeTerminal& Fterminal;
     TEventHub& Fhub;
     std::unique_ptr<TBridgeGuard> Fguard;   // made once the port is bound
-    std::atomic<int> Fstreams{0};
+    // Open event streams; stop() lets them send what the hub still holds.
+    std::mutex FstreamsLock;
+    std::condition_variable FstreamsEnded;
+    int Fstreams = 0;
     httplib::Server Fserver;
 };

@@ -32,9 +32,10 @@ TBridgeTerminal::~TBridgeTerminal()
 
 void TBridgeTerminal::stop()
 {
+    Fslot.refuseAll();
     if (!Fstopping.exchange(true))
         publishState("bridge", u"stopping");
-    Fslot.stopAndWait();
+    Fslot.waitIdle();
     std::lock_guard start(FstartLock);
     if (FpaymentThread.joinable())
         FpaymentThread.join();

@@ -26,8 +26,6 @@ std::vector<TBridgeEvent> TEventHub::after(std::uint64_t Aafter, std::chrono::mi
 {
     std::unique_lock lock(Fmutex);
     Fchanged.wait_for(lock, Await, [&] { return Fclosed || FlastId > Aafter; });
-    if (Fclosed)
-        return {};
     std::vector<TBridgeEvent> found;
     for (const TBridgeEvent& event : Fevents)
         if (event.id > Aafter)

@@ -31,7 +31,8 @@ public:
     // The id of the latest event (0 before the first).
     std::uint64_t lastId() const;
     // Events after Aafter, waiting up to Await for one; empty when the time
-    // ran out or the hub is closed.
+    // ran out or the hub is closed with nothing after Aafter, so that the
+    // events published before a close still reach every stream.
     std::vector<TBridgeEvent> after(std::uint64_t Aafter, std::chrono::milliseconds Await) const;
     // Ends every wait, now and later.
     void close();

@@ -17,10 +17,15 @@ std::optional<TOperationSlot::TClaim> TOperationSlot::tryClaim(const std::string
     return TClaim(*this);
 }
 
-void TOperationSlot::stopAndWait()
+void TOperationSlot::refuseAll()
+{
+    std::lock_guard lock(Fmutex);
+    Fstopping = true;
+}
+
+void TOperationSlot::waitIdle()
 {
     std::unique_lock lock(Fmutex);
-    Fstopping = true;
     Freleased.wait(lock, [this] { return !Frunning; });
 }
 

@@ -33,8 +33,10 @@ public:
 
     // A claim, or why there is none (Abusy).
     std::optional<TClaim> tryClaim(const std::string& Aname, TBusy& Abusy);
-    // Refuses every claim from now on, then waits for the one in progress.
-    void stopAndWait();
+    // Refuses every claim from now on.
+    void refuseAll();
+    // Waits until no operation holds the slot.
+    void waitIdle();
 
 private:
     void release() noexcept;
