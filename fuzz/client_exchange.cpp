@@ -3,7 +3,9 @@
 // Byte 0 chooses the result form (bit 0: JSON) and the print mode (bits 1-2);
 // the rest is the script. What must hold: every operation ends, closes its
 // connection and raises only the transport's errors; a result is a complete
-// rendering or empty; the client writes only frames.
+// rendering or empty and holds no NUL; the client writes only frames, also
+// with a description full of frame delimiters; an operation called from the
+// progress callback is refused.
 #include "ECR17u.h"
 #include "FuzzCheck.h"
 #include "ScriptedTransport.h"
@@ -14,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -30,11 +34,27 @@ bool startsWith(std::u16string_view Atext, std::u16string_view Aprefix)
     return Atext.substr(0, Aprefix.size()) == Aprefix;
 }
 
+TECR* reentered = nullptr;
+
+// Every progress text tries a second operation on the busy client.
+void reenter(const char16_t*)
+{
+    std::u16string res;
+    bool refused = false;
+    try {
+        reentered->status(res);
+    } catch (const std::runtime_error& e) {
+        refused = std::string_view(e.what()) == "Another operation is running";
+    }
+    FUZZ_CHECK(refused);
+}
+
 void checkStatus(TECR& Aecr)
 {
     std::u16string res;
     const bool ok = Aecr.status(res);
     FUZZ_CHECK(ok != res.empty());
+    FUZZ_CHECK(res.find(u'\0') == std::u16string::npos);
     if (ok && Aecr.JSONOut()) FUZZ_CHECK(memberCount(res) == 4);
     if (ok && !Aecr.JSONOut()) FUZZ_CHECK(startsWith(res, u"Terminal ID: "));
 }
@@ -43,7 +63,9 @@ void checkPay(TECR& Aecr, bool AreceiptExpected)
 {
     std::u16string res;
     bool timedOut = false;
-    const bool ok = Aecr.pay(100, u"", res, timedOut);
+    const bool ok = Aecr.pay(100, u"\x02\x03\x06\x01\x04\x1b\x7f" u"000000000P", res, timedOut);
+    FUZZ_CHECK(res.find(u'\0') == std::u16string::npos);
+    if (!AreceiptExpected) FUZZ_CHECK(Aecr.receiptComplete());
     if (Aecr.JSONOut()) {
         // The receipt is dropped when there is no outcome to attach it to.
         FUZZ_CHECK(ok != res.empty());
@@ -82,6 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Adata, std::size_t Asi
     ecr.setTimeout(5);
     ecr.setJSONOut(JSONout);
     ecr.setPrintMode(printMode);
+    reentered = &ecr;
+    ecr.setProgressCallback(reenter);
 
     runOperation(peer, [&] { checkStatus(ecr); });
     runOperation(peer, [&] { checkPay(ecr, printMode != 0); });

@@ -1,7 +1,9 @@
 // The terminal client's exchange against the physical limit of the loopback
 // link: latency of pay and status against raw sockets, CPU while waiting, and
-// payments from 16 threads at once. Prints RESULT lines for bench/run.sh.
+// payments from 16 threads at once, and the memory a flooding terminal costs.
+// Prints RESULT lines for bench/run.sh.
 #include "ExchangeLatency.h"
+#include "FloodMemory.h"
 #include "IdleCost.h"
 #include "ParallelScale.h"
 #include "TextConvert.h"
@@ -40,6 +42,9 @@ private:
 int main()
 {
     try {
+        // First, before this process has threads to fork with.
+        std::printf("-- memory of a payment against a flooding terminal\n");
+        runFloodMemory();
         const TTempDir dir;
         const std::u16string logFile = dir.file("terminal_bench.log");
         std::printf("-- exchange latency against raw sockets (instant terminal on 127.0.0.1)\n");

@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 #include <string>
 
 namespace {
@@ -58,6 +59,7 @@ TEST(CInterfaceNull, EveryFunctionRefusesANullHandle)
         ecr17_set_timeout(nullptr, 5),
         ecr17_get_json_out(nullptr, &flag),
         ecr17_set_json_out(nullptr, true),
+        ecr17_receipt_complete(nullptr, &flag),
         ecr17_log_enable(nullptr),
     };
     for (int r : results)
@@ -140,8 +142,54 @@ TEST_F(CInterface, ErrorsBecomeAStatusAndAMessage)
     EXPECT_EQ(result, nullptr);
     EXPECT_EQ(take(ecr17_last_error(client)).rfind(u"Socket Error # ", 0), 0u);
 
-    bool timedOut = false;
+    // Outputs are written on the error path too.
+    bool timedOut = true;
+    result = reinterpret_cast<char16_t*>(&timedOut);
     EXPECT_EQ(ecr17_pay(client, 0, u"", &result, &timedOut), ECR17_ERROR);
+    EXPECT_EQ(result, nullptr);
+    EXPECT_FALSE(timedOut);
+    timedOut = true;
+    result = reinterpret_cast<char16_t*>(&timedOut);
+    EXPECT_EQ(ecr17_pay_async_polling(client, &result, &timedOut), ECR17_FALSE);
+    EXPECT_EQ(result, nullptr);
+    EXPECT_FALSE(timedOut);
+}
+
+TEST_F(CInterface, PortOutsideItsRangeIsRefusedAndChangesNothing)
+{
+    ASSERT_EQ(ecr17_set_port(client, 9100), ECR17_TRUE);
+    const std::pair<int32_t, std::u16string> cases[] = {
+        {-1, u"Port out of range: -1"},
+        {65536, u"Port out of range: 65536"},
+        {INT32_MIN, u"Port out of range: -2147483648"},
+    };
+    for (const auto& [port, message] : cases) {
+        SCOPED_TRACE(port);
+        EXPECT_EQ(ecr17_set_port(client, port), ECR17_INVALID);
+        int32_t kept = 0;
+        ecr17_get_port(client, &kept);
+        EXPECT_EQ(kept, 9100);
+        EXPECT_EQ(take(ecr17_last_error(client)), message);
+    }
+}
+
+TEST_F(CInterface, ReceiptCutShortIsVisible)
+{
+    TSimBehaviour cutShort;
+    cutShort.closeAt = 7;  // acknowledgements, two progress texts, outcome, one receipt block
+    TTerminalSim sim{cutShort};
+    connectTo(sim);
+    bool complete = false;
+    ASSERT_EQ(ecr17_receipt_complete(client, &complete), ECR17_TRUE);
+    EXPECT_TRUE(complete);
+    ecr17_set_print_mode(client, 2);
+    char16_t* result = nullptr;
+    bool timedOut = true;
+    ASSERT_EQ(ecr17_pay(client, 100, nullptr, &result, &timedOut), ECR17_TRUE);
+    EXPECT_NE(take(result).find(u"Receipt: "), std::u16string::npos);
+    ASSERT_EQ(ecr17_receipt_complete(client, &complete), ECR17_TRUE);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(ecr17_receipt_complete(client, nullptr), ECR17_INVALID);
 }
 
 struct TCompletion {

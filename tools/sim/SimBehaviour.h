@@ -55,6 +55,23 @@ struct TSimBehaviour {
     ms splitPause{50};
     // Written just before every frame (acknowledgements included).
     std::string garbage;
+
+    // Hostile terminals.
+    // After acknowledging a payment request: STX and bytes without end, never
+    // an ETX, until the client closes.
+    bool flood = false;
+    // After the outcome's acknowledgement: the outcome again and again,
+    // receiptDelay apart, instead of the receipt.
+    bool repeatOutcome = false;
+    // A payment's acknowledgement comes with its progress texts in one write,
+    // and its outcome with every receipt block in one write.
+    bool onePacket = false;
+    // Receipt blocks of endlessBlockChars characters, none with the end mark.
+    bool endlessReceipt = false;
+    std::size_t endlessBlockChars = 32;
+    // A payment request is not acknowledged, but charged: its outcome follows
+    // the acknowledgement of the next command on the same connection.
+    bool lateOutcome = false;
 };
 
 // Bytes that hold no control character of the link, for garbage.

@@ -77,7 +77,12 @@ void TSimLink::reset()
 
 void TSimLink::waitReadable()
 {
-    pollfd fds[2] = {{Fsocket.get(), POLLIN, 0}, {Fstop.fd(), POLLIN, 0}};
+    waitFor(POLLIN);
+}
+
+void TSimLink::waitFor(short Aevents)
+{
+    pollfd fds[2] = {{Fsocket.get(), Aevents, 0}, {Fstop.fd(), POLLIN, 0}};
     int rc;
     do {
         rc = ::poll(fds, 2, -1);
@@ -86,6 +91,17 @@ void TSimLink::waitReadable()
         throw TSimLinkEnded(std::string("poll failed: ") + std::strerror(errno));
     if (fds[1].revents != 0)
         throw TSimLinkEnded("simulator stopped");
+}
+
+void TSimLink::flood(std::string_view Afirst, std::string_view Arepeat)
+{
+    send(Afirst);
+    for (;;) {
+        waitFor(POLLOUT);
+        const auto n = ::send(Fsocket.get(), Arepeat.data(), Arepeat.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+            throw TSimLinkEnded(std::string("send failed: ") + std::strerror(errno));
+    }
 }
 
 void TSimLink::readMore()

@@ -25,6 +25,9 @@ public:
     // stay for the next call.
     std::string readFrame();
     void send(std::string_view Abytes);
+    // Sends Afirst, then Arepeat again and again as fast as the client takes
+    // them, until it closes or the simulator stops; only Afirst is recorded.
+    [[noreturn]] void flood(std::string_view Afirst, std::string_view Arepeat);
     // Waits the given time unless the simulator is stopped meanwhile.
     void pause(std::chrono::milliseconds Atime);
     // Reads and records until the client closes.
@@ -39,6 +42,8 @@ private:
     // Waits for bytes and appends one read to Fpending.
     void readMore();
     void waitReadable();
+    // Waits until Aevents are ready on the socket; ends on a stop.
+    void waitFor(short Aevents);
 
     TSimFd Fsocket;
     const TSimStopSignal& Fstop;

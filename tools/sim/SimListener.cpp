@@ -50,3 +50,16 @@ std::uint16_t simLocalPort(int Asocket)
         fail("getsockname");
     return ntohs(address.sin_port);
 }
+
+TSimFd simFillListenQueue(int Alistener, const std::string& Ahost, std::uint16_t Aport)
+{
+    if (::listen(Alistener, 0) != 0)
+        fail("listen");
+    const sockaddr_in address = addressOf(Ahost, Aport);
+    TSimFd filler(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!filler)
+        fail("socket");
+    if (::connect(filler.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        fail("connect " + Ahost + ":" + std::to_string(Aport));
+    return filler;
+}

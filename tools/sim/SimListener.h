@@ -11,3 +11,7 @@
 TSimFd simListen(const std::string& Ahost, std::uint16_t Aport);
 // The port a bound socket listens on.
 std::uint16_t simLocalPort(int Asocket);
+// Shrinks the listen queue of Alistener to one place and takes that place
+// with a connection of its own: the system then drops every further SYN.
+// The connection is returned; the queue stays full while it is open.
+TSimFd simFillListenQueue(int Alistener, const std::string& Ahost, std::uint16_t Aport);

@@ -11,7 +11,9 @@
 
 #include "SimBehaviour.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 class TSimLink;
 class TSimTransmitter;
@@ -27,8 +29,19 @@ private:
 
     void handle(TExchange& Ax, const std::string& Aframe);
     void answerStatus(TExchange& Ax);
-    void answerPayment(TExchange& Ax, const std::string& Apayload);
-    void sendReceipt(TExchange& Ax, long long Acents);
+    void answerPayment(TExchange& Ax, const std::string& Apayload, bool AprogressSent);
+    // The outcome frame of a new charge (the next STAN).
+    std::string charge();
+    std::string progressTexts() const;
+    static std::string progressText(std::size_t Aindex);
+    std::vector<std::string> receiptBlocks(long long Acents) const;
+    void sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks);
+    // Faults of a hostile terminal.
+    void sendInOnePacket(TExchange& Ax, const std::string& Aoutcome, const std::vector<std::string>& Ablocks);
+    [[noreturn]] void repeat(TExchange& Ax, const std::string& Aframe);
+    void sendEndlessReceipt(TExchange& Ax);
+    void holdOutcome();
+    void sendHeldOutcome(TExchange& Ax);
     // True when the next frame is the client's acknowledgement; any other
     // frame is kept as the next command.
     bool awaitAck(TExchange& Ax);
@@ -36,4 +49,6 @@ private:
     TSimBehaviour Fbehaviour;
     char FprintMode = '0';
     unsigned Fstan;
+    // A charged payment whose outcome waits for the next command.
+    std::optional<std::string> FheldOutcome;
 };

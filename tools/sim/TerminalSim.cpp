@@ -14,6 +14,8 @@
 struct TSimServerSockets {
     TSimFd listener;
     TSimStopSignal stop;
+    // Holds the only place of the listen queue when connects are dropped.
+    TSimFd queueFiller;
 };
 
 // Hands one connection's events to the server under its index.
@@ -70,6 +72,8 @@ TTerminalSim::TTerminalSim(THandler Ahandler, TSimConfig Aconfig)
 {
     Fsockets->listener = simListen(Fconfig.host, Fconfig.port);
     Fport = simLocalPort(Fsockets->listener.get());
+    if (Fconfig.dropConnects)
+        Fsockets->queueFiller = simFillListenQueue(Fsockets->listener.get(), Fconfig.host, Fport);
     Fthread = std::thread([this] { serve(); });
 }
 
@@ -81,13 +85,16 @@ TTerminalSim::~TTerminalSim()
 
 void TTerminalSim::serve()
 {
+    // With connects dropped the listener stays readable; only the stop
+    // signal is waited for.
+    const nfds_t watched = Fconfig.dropConnects ? 1 : 2;
     for (;;) {
-        pollfd fds[2] = {{Fsockets->listener.get(), POLLIN, 0}, {Fsockets->stop.fd(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        pollfd fds[2] = {{Fsockets->stop.fd(), POLLIN, 0}, {Fsockets->listener.get(), POLLIN, 0}};
+        if (::poll(fds, watched, -1) < 0 && errno != EINTR)
             return;
-        if (fds[1].revents != 0)
+        if (fds[0].revents != 0)
             return;
-        if (fds[0].revents == 0)
+        if (fds[1].revents == 0)
             continue;
         const int socket = ::accept4(Fsockets->listener.get(), nullptr, nullptr, SOCK_CLOEXEC);
         if (socket >= 0)

@@ -28,6 +28,9 @@ struct TSimConfig {
     std::uint16_t port = 0;
     // Called on the simulator's thread for every event; keep it short.
     std::function<void(const TSimEvent&)> observer;
+    // Never accept: the listen queue is kept full, so a connect gets no
+    // answer at all, as when a switched-off terminal's SYNs are dropped.
+    bool dropConnects = false;
 };
 
 // What one connection brought, as recorded so far.

@@ -96,6 +96,22 @@ const std::vector<TOption>& options()
          delay(&TSimBehaviour::splitPause, "--split-pause")},
         {"--garbage", "", "send a few garbage bytes before every frame",
          [](TArgCursor&, TSimCommandLine& l) { l.behaviour.garbage = simDefaultGarbage; }},
+        {"--flood", "", "after acknowledging a payment, send STX and then bytes without end, never an ETX",
+         flag(&TSimBehaviour::flood)},
+        {"--repeat-outcome", "", "instead of the receipt, send the payment outcome again and again (--receipt-delay apart)",
+         flag(&TSimBehaviour::repeatOutcome)},
+        {"--one-packet", "", "send a payment's acknowledgement with its progress texts, and its outcome with every "
+                             "receipt block, each in one write",
+         flag(&TSimBehaviour::onePacket)},
+        {"--endless-receipt", "", "send receipt blocks without end, none with the end mark",
+         flag(&TSimBehaviour::endlessReceipt)},
+        {"--late-outcome", "", "do not acknowledge a payment request, but charge it and send its outcome after the "
+                               "acknowledgement of the next command on the connection",
+         flag(&TSimBehaviour::lateOutcome)},
+        {"--nul-in-fields", "", "put a NUL inside the terminal id of every response",
+         [](TArgCursor&, TSimCommandLine& l) { l.behaviour.termID = std::string("SIM\0" "0001", 8); }},
+        {"--drop-connects", "", "never accept a connection: connects get no answer, as when SYNs are dropped",
+         [](TArgCursor&, TSimCommandLine& l) { l.dropConnects = true; }},
         {"--quiet", "", "do not print the traffic", [](TArgCursor&, TSimCommandLine& l) { l.quiet = true; }},
         {"--help", "", "show this text and exit", [](TArgCursor&, TSimCommandLine& l) { l.help = true; }},
     };

@@ -11,6 +11,7 @@ struct TSimCommandLine {
     std::uint16_t port = 9100;
     TSimBehaviour behaviour;
     bool quiet = false;
+    bool dropConnects = false;
     bool help = false;
 };
 

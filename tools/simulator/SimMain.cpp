@@ -49,7 +49,7 @@ int run(const TSimCommandLine& Aline)
 {
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    TSimConfig config{Aline.host, Aline.port, {}};
+    TSimConfig config{Aline.host, Aline.port, {}, Aline.dropConnects};
     if (!Aline.quiet)
         config.observer = printEvent;
     TTerminalSim sim(Aline.behaviour, config);
