@@ -67,3 +67,17 @@ TEST_F(TBridgeTest, BadRequestsAreRefusedWithJsonAndReachNoTerminal)
     EXPECT_EQ(Fclient->get("/v1/unknown").member(u"error"), "No route for GET /v1/unknown");
     EXPECT_EQ(Fsim->connectionCount(), 0u);
 }
+
+TEST_F(TBridgeTest, AReconnectingEventStreamGetsWhatCameAfterItsLastEventId)
+{
+    start();
+    ASSERT_EQ(Fclient->get("/v1/status").status, 200);   // events 1 (running) and 2 (done)
+    httplib::Client stream("127.0.0.1", Fport);
+    std::string received;
+    stream.Get("/v1/events", {{"Last-Event-ID", "1"}}, [&](const char* Adata, std::size_t Alength) {
+        received.append(Adata, Alength);
+        return received.find("\n\n", received.find("id: ")) == std::string::npos;
+    });
+    EXPECT_EQ(received, ": stream open\n\n"
+                        "id: 2\nevent: state\ndata: {\"operation\":\"status\",\"state\":\"done\",\"status\":200}\n\n");
+}
