@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -20,6 +21,10 @@ TBridgeTerminal::TBridgeTerminal(const TBridgeOptions& Aoptions, TEventHub& Ahub
     Fecr.setHost(utf8ToText(Aoptions.terminalHost));
     Fecr.setPort(Aoptions.terminalPort);
     Fecr.setJSONOut(true);
+    // A journal that is asked for and not kept would hide the one record
+    // that tells whether a card was charged.
+    if (Aoptions.journal)
+        throw std::runtime_error("--journal: this client keeps no payment journal yet");
     progressTarget = this;
     Fecr.setProgressCallback(progressReceived);
 }
