@@ -4,19 +4,22 @@ namespace {
 
 // Names order by their UTF-16 code units as unsigned numbers, a prefix first;
 // char_traits<char16_t> compares exactly that way.
-int compareNames(std::u16string_view a, std::u16string_view b) noexcept
+int compareNames(std::u16string_view Aa, std::u16string_view Ab) noexcept
 {
-    return a.compare(b);
+    return Aa.compare(Ab);
 }
+
+// The sentinel that fbottom points to: level 0, its children point to
+// itself. Nothing ever writes to it (rebalancing never moves a node of
+// level 0), so every tree shares this one, and an index costs no node
+// while it is empty.
+constinit TBalNode gSentinel{&gSentinel, &gSentinel, 0, 0, {}};
 
 }  // namespace
 
 TBalTree::TBalTree() noexcept
-    : fsentinel{nullptr, nullptr, 0, 0, {}}
 {
-    fbottom = &fsentinel;
-    fbottom->left = fbottom;
-    fbottom->right = fbottom;
+    fbottom = &gSentinel;
     froot = fbottom;
     fdeleted = fbottom;
     flast = fbottom;
@@ -50,24 +53,24 @@ void TBalTree::Clear() noexcept
 }
 
 // The sentinel is the only node of level 0; rebalancing never moves it.
-void TBalTree::skew(PBalNode& t) noexcept
+void TBalTree::skew(PBalNode& At) noexcept
 {
-    if (t->level != 0 && t->left->level == t->level) {
-        PBalNode l = t->left;
-        t->left = l->right;
-        l->right = t;
-        t = l;
+    if (At->level != 0 && At->left->level == At->level) {
+        PBalNode l = At->left;
+        At->left = l->right;
+        l->right = At;
+        At = l;
     }
 }
 
-void TBalTree::split(PBalNode& t) noexcept
+void TBalTree::split(PBalNode& At) noexcept
 {
-    if (t->level != 0 && t->right->right->level == t->level) {
-        PBalNode r = t->right;
-        t->right = r->left;
-        r->left = t;
+    if (At->level != 0 && At->right->right->level == At->level) {
+        PBalNode r = At->right;
+        At->right = r->left;
+        r->left = At;
         ++r->level;
-        t = r;
+        At = r;
     }
 }
 
@@ -77,18 +80,18 @@ bool TBalTree::Insert(const std::u16string& ws, std::int32_t x)
 }
 
 // Recursion depth is the tree height, at most about 2 log2(n).
-bool TBalTree::insertAt(PBalNode& t, const std::u16string& ws, std::int32_t x)
+bool TBalTree::insertAt(PBalNode& At, const std::u16string& ws, std::int32_t x)
 {
-    if (t == fbottom) {
-        t = new TBalNode{fbottom, fbottom, 1, x, ws};
+    if (At == fbottom) {
+        At = new TBalNode{fbottom, fbottom, 1, x, ws};
         return true;
     }
-    const int c = compareNames(ws, t->nm);
+    const int c = compareNames(ws, At->nm);
     if (c == 0)
         return false;
-    const bool added = c < 0 ? insertAt(t->left, ws, x) : insertAt(t->right, ws, x);
-    skew(t);
-    split(t);
+    const bool added = c < 0 ? insertAt(At->left, ws, x) : insertAt(At->right, ws, x);
+    skew(At);
+    split(At);
     return added;
 }
 
@@ -117,59 +120,59 @@ bool TBalTree::Delete(const std::u16string& ws)
 // Andersson's deletion: descend remembering the last node where the search
 // went right (the candidate) and the last node visited; the last node visited
 // takes the candidate's place and is unlinked.
-bool TBalTree::deleteAt(PBalNode& t, const std::u16string& ws)
+bool TBalTree::deleteAt(PBalNode& At, const std::u16string& ws)
 {
-    if (t == fbottom)
+    if (At == fbottom)
         return false;
-    flast = t;
+    flast = At;
     bool removed;
-    if (compareNames(ws, t->nm) < 0) {
-        removed = deleteAt(t->left, ws);
+    if (compareNames(ws, At->nm) < 0) {
+        removed = deleteAt(At->left, ws);
     } else {
-        fdeleted = t;
-        removed = deleteAt(t->right, ws);
+        fdeleted = At;
+        removed = deleteAt(At->right, ws);
     }
-    if (t == flast) {
+    if (At == flast) {
         if (fdeleted != fbottom && fdeleted->nm == ws) {
             LowerKeysAbove(fdeleted->key);
-            if (fdeleted != t) {
-                fdeleted->key = t->key;
-                fdeleted->nm = std::move(t->nm);
+            if (fdeleted != At) {
+                fdeleted->key = At->key;
+                fdeleted->nm = std::move(At->nm);
             }
             fdeleted = fbottom;
-            PBalNode gone = t;
-            t = t->right;
+            PBalNode gone = At;
+            At = At->right;
             delete gone;
             return true;
         }
         return false;
     }
-    if (t->left->level < t->level - 1 || t->right->level < t->level - 1) {
-        --t->level;
-        if (t->right->level > t->level)
-            t->right->level = t->level;
-        skew(t);
-        skew(t->right);
-        skew(t->right->right);
-        split(t);
-        split(t->right);
+    if (At->left->level < At->level - 1 || At->right->level < At->level - 1) {
+        --At->level;
+        if (At->right->level > At->level)
+            At->right->level = At->level;
+        skew(At);
+        skew(At->right);
+        skew(At->right->right);
+        split(At);
+        split(At->right);
     }
     return removed;
 }
 
-void TBalTree::LowerKeysAbove(std::int32_t key) noexcept
+void TBalTree::LowerKeysAbove(std::int32_t Akey) noexcept
 {
-    lowerKeys(froot, key);
+    lowerKeys(froot, Akey);
 }
 
 // Recursion depth is the tree height, which the balance keeps logarithmic.
-void TBalTree::lowerKeys(PBalNode t, std::int32_t key) noexcept
+void TBalTree::lowerKeys(PBalNode At, std::int32_t Akey) noexcept
 {
-    while (t != fbottom) {
-        if (t->key > key)
-            --t->key;
-        lowerKeys(t->left, key);
-        t = t->right;
+    while (At != fbottom) {
+        if (At->key > Akey)
+            --At->key;
+        lowerKeys(At->left, Akey);
+        At = At->right;
     }
 }
 

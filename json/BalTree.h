@@ -35,22 +35,21 @@ public:
     // "Balanced tree root node level is N".
     std::u16string counters() const;
 
-    // Lowers by one every stored position greater than key: used when a
+    // Lowers by one every stored position greater than Akey: used when a
     // member without a node of its own (a repeated name) is removed.
-    void LowerKeysAbove(std::int32_t key) noexcept;
+    void LowerKeysAbove(std::int32_t Akey) noexcept;
 
     // Read-only view of the structure, for checks of the balance invariants.
     const TBalNode* root() const noexcept { return froot; }
     const TBalNode* bottom() const noexcept { return fbottom; }
 
 private:
-    static void skew(PBalNode& t) noexcept;
-    static void split(PBalNode& t) noexcept;
-    bool insertAt(PBalNode& t, const std::u16string& ws, std::int32_t x);
-    bool deleteAt(PBalNode& t, const std::u16string& ws);
-    void lowerKeys(PBalNode t, std::int32_t key) noexcept;
+    static void skew(PBalNode& At) noexcept;
+    static void split(PBalNode& At) noexcept;
+    bool insertAt(PBalNode& At, const std::u16string& ws, std::int32_t x);
+    bool deleteAt(PBalNode& At, const std::u16string& ws);
+    void lowerKeys(PBalNode At, std::int32_t Akey) noexcept;
 
-    TBalNode fsentinel;  // the storage of fbottom: level 0, children point to itself
     PBalNode fdeleted;
     PBalNode flast;
     PBalNode fbottom;

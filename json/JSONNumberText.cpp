@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-namespace jsonnumbertext {
+namespace ecr17::detail {
 
 namespace {
 
@@ -21,13 +21,13 @@ constexpr long double kPow10[kExactPow10 + 1] = {
 
 constexpr int kMaxExactDigits = 19;  // any 19-digit integer fits in uint64
 
-bool isDigit(char16_t c) noexcept
+bool isDigit(char16_t Ac) noexcept
 {
-    return c >= u'0' && c <= u'9';
+    return Ac >= u'0' && Ac <= u'9';
 }
 
 // A number as decimal digits d1 d2 ... dn times 10^(exponent - n + 1).
-struct Decimal {
+struct TDecimal {
     bool negative = false;
     char digits[48];
     int n = 0;
@@ -35,51 +35,51 @@ struct Decimal {
 };
 
 // Reads to_chars' scientific text "-d.ddde+XX".
-void splitScientific(const char* text, const char* end, Decimal& x) noexcept
+void splitScientific(const char* Atext, const char* Aend, TDecimal& Ax) noexcept
 {
-    const char* p = text;
-    x.negative = *p == '-';
-    if (x.negative)
+    const char* p = Atext;
+    Ax.negative = *p == '-';
+    if (Ax.negative)
         ++p;
-    x.n = 0;
+    Ax.n = 0;
     for (; *p != 'e'; ++p)
         if (*p != '.')
-            x.digits[x.n++] = *p;
-    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, x.exponent);
+            Ax.digits[Ax.n++] = *p;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), Aend, Ax.exponent);
 }
 
-template <class Float>
-void scientific(Float v, Decimal& x, bool fifteenDigits) noexcept
+template <class TFloat>
+void scientific(TFloat Av, TDecimal& Ax, bool AfifteenDigits) noexcept
 {
     char text[kMaxNumberText + 16];
-    const auto r = fifteenDigits ? std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 14)
-                                 : std::to_chars(text, text + sizeof text, v, std::chars_format::scientific);
-    splitScientific(text, r.ptr, x);
+    const auto r = AfifteenDigits ? std::to_chars(text, text + sizeof text, Av, std::chars_format::scientific, 14)
+                                  : std::to_chars(text, text + sizeof text, Av, std::chars_format::scientific);
+    splitScientific(text, r.ptr, Ax);
 }
 
 // Rounds the shortest round-trip digits of a value to 15 digits when that
 // surely gives the value's own 15-digit rounding. The shortest digits lie
-// within half an ulp of the value, which is below maxError (in millionths
+// within half an ulp of the value, which is below AmaxError (in millionths
 // of a unit of the 15th digit); only when the dropped part is that close to
 // one half could the two roundings differ.
-bool roundShortest(Decimal& x, long maxError) noexcept
+bool roundShortest(TDecimal& Ax, long AmaxError) noexcept
 {
     long dropped = 0;  // digits 16 to 21, in millionths of the 15th digit's unit
     for (int i = 15; i < 21; ++i)
-        dropped = dropped * 10 + (i < x.n ? x.digits[i] - '0' : 0);
+        dropped = dropped * 10 + (i < Ax.n ? Ax.digits[i] - '0' : 0);
     const long half = 500000;
-    if (dropped + 1 + maxError >= half && dropped - maxError <= half)
+    if (dropped + 1 + AmaxError >= half && dropped - AmaxError <= half)
         return false;
-    x.n = 15;
+    Ax.n = 15;
     if (dropped > half) {
         int i = 14;
-        while (i >= 0 && x.digits[i] == '9')
-            x.digits[i--] = '0';
+        while (i >= 0 && Ax.digits[i] == '9')
+            Ax.digits[i--] = '0';
         if (i >= 0) {
-            ++x.digits[i];
+            ++Ax.digits[i];
         } else {  // 999... carried into a new leading digit
-            x.digits[0] = '1';
-            ++x.exponent;
+            Ax.digits[0] = '1';
+            ++Ax.exponent;
         }
     }
     return true;
@@ -87,18 +87,18 @@ bool roundShortest(Decimal& x, long maxError) noexcept
 
 }  // namespace
 
-std::size_t FormatNumber(long double v, char* out) noexcept
+std::size_t FormatNumber(long double AValue, char* AOut) noexcept
 {
     // Most values are doubles; tested as doubles, they avoid the slow x87
     // conversions of long double.
-    const double d = static_cast<double>(v);
-    const bool isDouble = static_cast<long double>(d) == v;
+    const double d = static_cast<double>(AValue);
+    const bool isDouble = static_cast<long double>(d) == AValue;
 
     // Integers below 1e15 print all their digits: skip the float formatter.
     if (isDouble && std::fabs(d) < 1e15) {
         const auto i = static_cast<std::int64_t>(d);
         if (static_cast<double>(i) == d && !(i == 0 && std::signbit(d)))
-            return static_cast<std::size_t>(std::to_chars(out, out + kMaxNumberText, i).ptr - out);
+            return static_cast<std::size_t>(std::to_chars(AOut, AOut + kMaxNumberText, i).ptr - AOut);
     }
 
     // The 15 significant digits. The shortest round-trip digits are the
@@ -107,24 +107,26 @@ std::size_t FormatNumber(long double v, char* out) noexcept
     // here when that is safe, else the value is formatted exactly.
     // Half an ulp of a double is at most 0.111 of a unit of the 15th digit
     // (10^15 / 2^53), of a long double 0.000055 (10^15 / 2^64).
-    Decimal x;
+    TDecimal x;
     if (isDouble)
         scientific(d, x, false);
     else
-        scientific(v, x, false);
-    // The bound holds for normal numbers only; subnormals take the exact way.
+        scientific(AValue, x, false);
+    // Both hold for normal numbers only. A subnormal's ulp can exceed a unit
+    // of its 15th digit, so even a short digit string (5e-324) is not its
+    // 15-digit rounding: subnormals always take the exact way.
     const bool normal = isDouble ? std::fabs(d) >= std::numeric_limits<double>::min()
-                                 : std::fabs(v) >= std::numeric_limits<long double>::min();
-    if (x.n > 15 && !(normal && roundShortest(x, isDouble ? 112000 : 100))) {
+                                 : std::fabs(AValue) >= std::numeric_limits<long double>::min();
+    if (!normal || (x.n > 15 && !roundShortest(x, isDouble ? 112000 : 100))) {
         if (isDouble)
             scientific(d, x, true);
         else
-            scientific(v, x, true);
+            scientific(AValue, x, true);
     }
     while (x.n > 1 && x.digits[x.n - 1] == '0')
         --x.n;
 
-    char* o = out;
+    char* o = AOut;
     if (x.negative)
         *o++ = '-';
     const char* digits = x.digits;
@@ -139,7 +141,7 @@ std::size_t FormatNumber(long double v, char* out) noexcept
         }
         *o++ = 'e';
         *o++ = exponent < 0 ? '-' : '+';
-        o = std::to_chars(o, out + kMaxNumberText, exponent < 0 ? -exponent : exponent).ptr;
+        o = std::to_chars(o, AOut + kMaxNumberText, exponent < 0 ? -exponent : exponent).ptr;
     } else if (exponent >= 0) {
         for (int i = 0; i <= exponent; ++i)
             *o++ = i < n ? digits[i] : '0';
@@ -154,54 +156,74 @@ std::size_t FormatNumber(long double v, char* out) noexcept
             *o++ = '0';
         o = std::copy(digits, digits + n, o);
     }
-    return static_cast<std::size_t>(o - out);
+    return static_cast<std::size_t>(o - AOut);
 }
 
-ScanResult ScanNumber(const char16_t*& p, const char16_t* end, long double& value)
+TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double& AValue)
 {
-    const char16_t* s = p;
+    const char16_t* s = APos;
     bool negative = false;
-    if (s < end && (*s == u'+' || *s == u'-')) {
+    if (s < AEnd && (*s == u'+' || *s == u'-')) {
         negative = *s == u'-';
         ++s;
     }
+    // The digits go into a mantissa as they are scanned; fastDigits counts
+    // them from the first non-zero one on. Beyond 19 of them the mantissa
+    // wraps and the exact way below takes over.
+    std::uint64_t fastMantissa = 0;
+    int fastDigits = 0;
+    auto scanDigits = [&] {
+        while (s < AEnd && isDigit(*s)) {
+            fastMantissa = fastMantissa * 10 + static_cast<std::uint64_t>(*s - u'0');
+            fastDigits += fastMantissa != 0;
+            ++s;
+        }
+    };
     const char16_t* intBegin = s;
-    while (s < end && isDigit(*s))
-        ++s;
+    scanDigits();
     const char16_t* intEnd = s;
     if (intBegin == intEnd)
-        return ScanResult::NoMatch;
+        return TScanResult::NoMatch;
     const char16_t* fracBegin = s;
     const char16_t* fracEnd = s;
-    if (s < end && *s == u'.') {
+    if (s < AEnd && *s == u'.') {
         fracBegin = ++s;
-        while (s < end && isDigit(*s))
-            ++s;
+        scanDigits();
         fracEnd = s;
         if (fracBegin == fracEnd)
-            return ScanResult::NoMatch;
+            return TScanResult::NoMatch;
     }
     // The exponent, saturated far beyond any representable magnitude.
     std::int64_t exponent = 0;
-    if (s < end && (*s == u'e' || *s == u'E')) {
+    if (s < AEnd && (*s == u'e' || *s == u'E')) {
         ++s;
         bool expNegative = false;
-        if (s < end && (*s == u'+' || *s == u'-')) {
+        if (s < AEnd && (*s == u'+' || *s == u'-')) {
             expNegative = *s == u'-';
             ++s;
         }
         const char16_t* expBegin = s;
-        while (s < end && isDigit(*s)) {
+        while (s < AEnd && isDigit(*s)) {
             if (exponent < 1000000000)
                 exponent = exponent * 10 + (*s - u'0');
             ++s;
         }
         if (expBegin == s)
-            return ScanResult::NoMatch;
+            return TScanResult::NoMatch;
         if (expNegative)
             exponent = -exponent;
     }
     const char16_t* numberEnd = s;
+
+    const std::int64_t fastScale = exponent - (fracEnd - fracBegin);
+    if (fastDigits <= kMaxExactDigits && fastScale >= -kExactPow10 && fastScale <= kExactPow10) {
+        // Both operands are exact, so the one rounding step is correct.
+        const long double m = static_cast<long double>(fastMantissa);
+        const long double result = fastScale >= 0 ? m * kPow10[fastScale] : m / kPow10[-fastScale];
+        AValue = negative ? -result : result;
+        APos = numberEnd;
+        return TScanResult::Ok;
+    }
 
     // Significant digits: the mantissa without leading zeros, and the power
     // of ten that scales it.
@@ -210,24 +232,24 @@ ScanResult ScanNumber(const char16_t*& p, const char16_t* end, long double& valu
     std::int64_t scale = exponent;
     std::int64_t leadingPosition = 0;  // decimal position of the first non-zero digit
     bool seenNonZero = false;
-    auto take = [&](const char16_t* b, const char16_t* e, bool fraction) {
-        for (const char16_t* d = b; d < e; ++d) {
+    auto take = [&](const char16_t* Abegin, const char16_t* Aend, bool Afraction) {
+        for (const char16_t* d = Abegin; d < Aend; ++d) {
             if (!seenNonZero && *d == u'0') {
-                if (fraction) {
+                if (Afraction) {
                     --leadingPosition;
                     --scale;
                 }
                 continue;
             }
-            if (!seenNonZero && !fraction)
-                leadingPosition = e - d;
+            if (!seenNonZero && !Afraction)
+                leadingPosition = Aend - d;
             seenNonZero = true;
             ++significant;
             if (significant <= kMaxExactDigits) {
                 mantissa = mantissa * 10 + static_cast<std::uint64_t>(*d - u'0');
-                if (fraction)
+                if (Afraction)
                     --scale;
-            } else if (!fraction) {
+            } else if (!Afraction) {
                 ++scale;
             }
         }
@@ -253,15 +275,15 @@ ScanResult ScanNumber(const char16_t*& p, const char16_t* end, long double& valu
             // fails, too small is zero.
             const std::int64_t magnitude = exponent + leadingPosition;
             if (magnitude > 0)
-                return ScanResult::OutOfRange;
+                return TScanResult::OutOfRange;
             result = 0;
         } else if (r.ec != std::errc()) {
-            return ScanResult::NoMatch;
+            return TScanResult::NoMatch;
         }
     }
-    value = negative ? -result : result;
-    p = numberEnd;
-    return ScanResult::Ok;
+    AValue = negative ? -result : result;
+    APos = numberEnd;
+    return TScanResult::Ok;
 }
 
-}  // namespace jsonnumbertext
+}  // namespace ecr17::detail

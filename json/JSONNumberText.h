@@ -5,23 +5,23 @@
 
 #include <cstddef>
 
-namespace jsonnumbertext {
+namespace ecr17::detail {
 
 // Longest text FormatNumber writes, with room to spare.
 constexpr std::size_t kMaxNumberText = 40;
 
-// Writes a finite v with 15 significant digits: fixed notation for ordinary
-// magnitudes, "1e+20" / "1e-7" style beyond, trailing zeros removed. Returns
-// the length written to out (at least kMaxNumberText chars).
-std::size_t FormatNumber(long double v, char* out) noexcept;
+// Writes a finite AValue with 15 significant digits: fixed notation for
+// ordinary magnitudes, "1e+20" / "1e-7" style beyond, trailing zeros
+// removed. Returns the length written to AOut (at least kMaxNumberText chars).
+std::size_t FormatNumber(long double AValue, char* AOut) noexcept;
 
-enum class ScanResult { NoMatch, OutOfRange, Ok };
+enum class TScanResult { NoMatch, OutOfRange, Ok };
 
-// Reads a number at p: an optional "+" or "-", digits, optionally "." and
-// digits, optionally "e"/"E", an optional sign and digits. On Ok, p is moved
-// past it and value holds it. NoMatch (p unchanged) when the grammar does not
-// match; OutOfRange when the magnitude is beyond long double. Magnitudes too
-// small for long double read as zero.
-ScanResult ScanNumber(const char16_t*& p, const char16_t* end, long double& value);
+// Reads a number at APos: an optional "+" or "-", digits, optionally "."
+// and digits, optionally "e"/"E", an optional sign and digits. On Ok, APos
+// is moved past it and AValue holds it. NoMatch (APos unchanged) when the
+// grammar does not match; OutOfRange when the magnitude is beyond long
+// double. Magnitudes too small for long double read as zero.
+TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double& AValue);
 
-}  // namespace jsonnumbertext
+}  // namespace ecr17::detail

@@ -1,58 +1,143 @@
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
-#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "JSONArena.h"
 #include "JSONNumberText.h"
 #include "uJSON.h"
+
+namespace ecr17::detail {
 
 // Recursive descent over the UTF-16 text by position. Any failure gives null
 // for the whole text: a container whose element fails cannot reach its
 // closing bracket, so failures need no finer distinction. The depth limit
-// bounds the recursion.
+// bounds the recursion. The nodes go into the document's own arena, and an
+// object's name index is built when it is first used.
 class TJSONReader {
 public:
-    TJSONReader(const char16_t* begin, const char16_t* end) noexcept : p_(begin), end_(end) {}
+    TJSONReader(const char16_t* Abegin, const char16_t* Aend) noexcept : Fpos(Abegin), Fend(Aend) {}
 
-    std::unique_ptr<TJSONbase> readValue();
+    // The document's root; null when the text holds no value.
+    std::unique_ptr<TJSONbase> read()
+    {
+        std::unique_ptr<TJSONbase> root = readValue();
+        Farena.setRoot(root.get());
+        return root;
+    }
 
 private:
+    std::unique_ptr<TJSONbase> readValue();
     void skipWhitespace() noexcept
     {
         // Every code unit up to and including the space is whitespace.
-        while (p_ < end_ && *p_ <= u' ')
-            ++p_;
+        while (Fpos < Fend && *Fpos <= u' ')
+            ++Fpos;
     }
-    bool startsWith(std::u16string_view word) const noexcept
+    bool startsWith(std::u16string_view Aword) const noexcept
     {
-        return static_cast<std::size_t>(end_ - p_) >= word.size() &&
-               std::u16string_view(p_, word.size()) == word;
+        return static_cast<std::size_t>(Fend - Fpos) >= Aword.size() &&
+               std::u16string_view(Fpos, Aword.size()) == Aword;
+    }
+    bool at(char16_t Ac) const noexcept { return Fpos < Fend && *Fpos == Ac; }
+
+    // A node of the document, in its arena.
+    template <class T, class... TArgs>
+    std::unique_ptr<T> make(TArgs&&... Aargs)
+    {
+        static_assert(std::is_nothrow_constructible_v<T, TArgs...>);
+        T* node = std::construct_at(static_cast<T*>(Farena.allocateNode(sizeof(T), alignof(T))),
+                                    std::forward<TArgs>(Aargs)...);
+        static_cast<TJSONbase*>(node)->FInArena = true;
+        return std::unique_ptr<T>(node);
     }
 
     std::unique_ptr<TJSONbase> readNumber();
-    bool readString(std::u16string& out);
+    bool readString(std::u16string& Aout);
+    bool decodeEscapes(const char16_t* Abegin, const char16_t* Aclose, std::u16string& Aout);
+    std::unique_ptr<TJSONbase> readMember();
     std::unique_ptr<TJSONbase> readList();
     std::unique_ptr<TJSONbase> readObject();
+    // Moves the elements read since position Afirst into AList, which is
+    // allocated once at its exact size.
+    void takeElements(TChildList<TJSONbase>& AList, std::size_t Afirst);
+    // A string whose text lies on the heap is destroyed with the document.
+    void keepIfOnHeap(std::u16string& AText)
+    {
+        const auto* text = reinterpret_cast<const char*>(AText.data());
+        const auto* self = reinterpret_cast<const char*>(&AText);
+        if (text < self || text >= self + sizeof AText)
+            Farena.keepString(&AText);
+    }
 
-    const char16_t* p_;
-    const char16_t* end_;
-    int depth_ = 0;
-    // Elements of the open containers, so each container's list is
-    // allocated once at its exact size when it closes.
-    std::vector<std::unique_ptr<TJSONbase>> pending_;
+    const char16_t* Fpos;
+    const char16_t* Fend;
+    int Fdepth = 0;
+    TNodeArena Farena;
+    // Elements of the open containers, waiting for their closing bracket.
+    std::vector<std::unique_ptr<TJSONbase>> Fpending;
 };
 
 namespace {
 
-int hexValue(char16_t c) noexcept
+int hexValue(char16_t Ac) noexcept
 {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
+    if (Ac >= u'0' && Ac <= u'9')
+        return Ac - u'0';
+    if (Ac >= u'a' && Ac <= u'f')
+        return Ac - u'a' + 10;
+    if (Ac >= u'A' && Ac <= u'F')
+        return Ac - u'A' + 10;
     return -1;
+}
+
+// Lanes of four UTF-16 code units in one 64-bit word.
+constexpr std::uint64_t kLaneOnes = 0x0001000100010001;
+constexpr std::uint64_t kLaneHighBits = 0x8000800080008000;
+
+// High bit set in the lowest lane that is zero (higher lanes may be
+// flagged too; only the lowest flag is exact).
+constexpr std::uint64_t zeroLanes(std::uint64_t Aw) noexcept
+{
+    return (Aw - kLaneOnes) & ~Aw & kLaneHighBits;
+}
+
+// The first quotation mark or backslash in [Ap, Aend), or Aend. Strings are
+// mostly plain text, so it looks at four code units a step.
+const char16_t* findQuoteOrBackslash(const char16_t* Ap, const char16_t* Aend) noexcept
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        while (Aend - Ap >= 4) {
+            std::uint64_t w;
+            std::memcpy(&w, Ap, sizeof w);
+            const std::uint64_t hits = zeroLanes(w ^ (kLaneOnes * u'"')) | zeroLanes(w ^ (kLaneOnes * u'\\'));
+            if (hits != 0)
+                return Ap + std::countr_zero(hits) / 16;
+            Ap += 4;
+        }
+    }
+    while (Ap < Aend && *Ap != u'"' && *Ap != u'\\')
+        ++Ap;
+    return Ap;
+}
+
+// The closing quotation mark at or after Ap: the first one not taken by a
+// backslash. Null when the text ends first.
+const char16_t* findClose(const char16_t* Ap, const char16_t* Aend) noexcept
+{
+    for (;;) {
+        Ap = findQuoteOrBackslash(Ap, Aend);
+        if (Ap == Aend)
+            return nullptr;
+        if (*Ap == u'"')
+            return Ap;
+        if (Aend - Ap < 2)
+            return nullptr;
+        Ap += 2;
+    }
 }
 
 }  // namespace
@@ -60,30 +145,32 @@ int hexValue(char16_t c) noexcept
 std::unique_ptr<TJSONbase> TJSONReader::readValue()
 {
     skipWhitespace();
-    if (p_ == end_)
+    if (Fpos == Fend)
         return nullptr;
     // Literals are the next 4 or 5 characters, whatever follows them.
-    switch (*p_) {
+    switch (*Fpos) {
     case u't':
         if (!startsWith(u"true"))
             return nullptr;
-        p_ += 4;
-        return std::make_unique<TJSONboolean>(true);
+        Fpos += 4;
+        return make<TJSONboolean>(true);
     case u'f':
         if (!startsWith(u"false"))
             return nullptr;
-        p_ += 5;
-        return std::make_unique<TJSONboolean>(false);
+        Fpos += 5;
+        return make<TJSONboolean>(false);
     case u'n':
         if (!startsWith(u"null"))
             return nullptr;
-        p_ += 4;
-        return std::make_unique<TJSONnull>();
+        Fpos += 4;
+        return make<TJSONnull>();
     case u'"': {
         std::u16string s;
         if (!readString(s))
             return nullptr;
-        return std::make_unique<TJSONstring>(std::move(s));
+        auto node = make<TJSONstring>(std::move(s));
+        keepIfOnHeap(node->FValue);
+        return node;
     }
     case u'[':
         return readList();
@@ -97,148 +184,187 @@ std::unique_ptr<TJSONbase> TJSONReader::readValue()
 std::unique_ptr<TJSONbase> TJSONReader::readNumber()
 {
     long double value = 0;
-    if (jsonnumbertext::ScanNumber(p_, end_, value) != jsonnumbertext::ScanResult::Ok)
+    if (ScanNumber(Fpos, Fend, value) != TScanResult::Ok)
         return nullptr;
-    return std::make_unique<TJSONnumber>(value);
+    return make<TJSONnumber>(value);
 }
 
 // A quoted string: the closing quotation mark is the first one not taken by
-// a backslash; the content is then decoded. An escape the table does not
-// know is dropped together with its backslash.
-bool TJSONReader::readString(std::u16string& out)
+// a backslash. Content without a backslash is taken over in one piece.
+bool TJSONReader::readString(std::u16string& Aout)
 {
-    const char16_t* begin = p_ + 1;
-    const char16_t* q = begin;
-    bool escaped = false;
-    while (q < end_ && *q != u'"') {
-        if (*q == u'\\') {
-            if (end_ - q < 2)
-                return false;
-            escaped = true;
-            q += 2;
-        } else {
-            ++q;
-        }
-    }
-    if (q >= end_)
-        return false;
-    const char16_t* close = q;
-    if (!escaped) {
-        out.assign(begin, close);
-        p_ = close + 1;
+    const char16_t* begin = Fpos + 1;
+    const char16_t* stop = findQuoteOrBackslash(begin, Fend);
+    if (stop != Fend && *stop == u'"') {
+        Aout.assign(begin, stop);
+        Fpos = stop + 1;
         return true;
     }
-    out.clear();
-    out.reserve(static_cast<std::size_t>(close - begin));
-    for (const char16_t* c = begin; c < close; ++c) {
-        if (*c != u'\\') {
-            out.push_back(*c);
-            continue;
+    const char16_t* close = findClose(stop, Fend);
+    if (close == nullptr || !decodeEscapes(begin, close, Aout))
+        return false;
+    Fpos = close + 1;
+    return true;
+}
+
+// Decodes the content between the quotation marks. An escape the table does
+// not know is dropped together with its backslash. No escape yields more
+// code units than it takes, so the content's length is room enough.
+bool TJSONReader::decodeEscapes(const char16_t* Abegin, const char16_t* Aclose, std::u16string& Aout)
+{
+    Aout.resize(static_cast<std::size_t>(Aclose - Abegin));
+    char16_t* out = Aout.data();
+    const char16_t* c = Abegin;
+    for (;;) {
+        // Copies up to the next backslash (a quotation mark before the close
+        // belongs to an escape), four code units a step. The output never
+        // runs ahead of the input, so each step has room for all four.
+        if constexpr (std::endian::native == std::endian::little) {
+            while (Aclose - c >= 4) {
+                std::uint64_t w;
+                std::memcpy(&w, c, sizeof w);
+                std::memcpy(out, &w, sizeof w);
+                const std::uint64_t hits = zeroLanes(w ^ (kLaneOnes * u'\\'));
+                const int plain = hits == 0 ? 4 : std::countr_zero(hits) / 16;
+                c += plain;
+                out += plain;
+                if (plain < 4)
+                    break;
+            }
         }
-        ++c;  // the scan above guarantees a character here, before close
-        switch (*c) {
-        case u'"': out.push_back(u'"'); break;
-        case u'\\': out.push_back(u'\\'); break;
-        case u'\'': out.push_back(u'\''); break;
-        case u'/': out.push_back(u'/'); break;
-        case u'b': out.push_back(u'\b'); break;
-        case u'f': out.push_back(u'\f'); break;
-        case u'n': out.push_back(u'\n'); break;
-        case u'r': out.push_back(u'\r'); break;
-        case u't': out.push_back(u'\t'); break;
+        while (c < Aclose && *c != u'\\')
+            *out++ = *c++;
+        if (c == Aclose)
+            break;
+        ++c;  // findClose saw a character after the backslash, before the close
+        switch (*c++) {
+        case u'"': *out++ = u'"'; break;
+        case u'\\': *out++ = u'\\'; break;
+        case u'\'': *out++ = u'\''; break;
+        case u'/': *out++ = u'/'; break;
+        case u'b': *out++ = u'\b'; break;
+        case u'f': *out++ = u'\f'; break;
+        case u'n': *out++ = u'\n'; break;
+        case u'r': *out++ = u'\r'; break;
+        case u't': *out++ = u'\t'; break;
         case u'u': {
             // Up to four digits, fewer when the string ends sooner; none,
             // or a character that is not a digit, fails the text.
-            const char16_t* digits = c + 1;
-            const char16_t* stop = close - digits < 4 ? close : digits + 4;
-            if (digits == stop)
+            const char16_t* stop = Aclose - c < 4 ? Aclose : c + 4;
+            if (c == stop)
                 return false;
             unsigned unit = 0;
-            for (const char16_t* d = digits; d < stop; ++d) {
-                const int h = hexValue(*d);
+            for (; c < stop; ++c) {
+                const int h = hexValue(*c);
                 if (h < 0)
                     return false;
                 unit = unit * 16 + static_cast<unsigned>(h);
             }
-            out.push_back(static_cast<char16_t>(unit));
-            c = stop - 1;
+            *out++ = static_cast<char16_t>(unit);
             break;
         }
         default:
             break;
         }
     }
-    p_ = close + 1;
+    Aout.resize(static_cast<std::size_t>(out - Aout.data()));
     return true;
+}
+
+void TJSONReader::takeElements(TChildList<TJSONbase>& AList, std::size_t Afirst)
+{
+    const std::size_t count = Fpending.size() - Afirst;
+    const std::size_t bytes = count * sizeof(Fpending[0]);
+    if (count == 0) {
+        return;
+    } else if (bytes <= TNodeArena::kMaxRoom) {
+        AList.adoptBorrowed(Farena.allocateRoom(bytes), Fpending.data() + Afirst, count);
+    } else {
+        AList.adoptExact(Fpending.data() + Afirst, count);
+        try {
+            Farena.keepHeapRoom(AList.room());
+        } catch (...) {
+            AList.clear();  // the items are freed on their own, and the room with the list
+            throw;
+        }
+    }
+    Fpending.resize(Afirst);
 }
 
 std::unique_ptr<TJSONbase> TJSONReader::readList()
 {
-    if (++depth_ > TJSON::kMaxDepth)
+    if (++Fdepth > TJSON::kMaxDepth)
         return nullptr;
-    ++p_;
-    const std::size_t first = pending_.size();
+    ++Fpos;
+    const std::size_t first = Fpending.size();
     for (;;) {
         skipWhitespace();
-        if (p_ < end_ && *p_ == u']')
+        if (at(u']'))
             break;
         std::unique_ptr<TJSONbase> element = readValue();
         if (!element) {
-            pending_.resize(first);
+            Fpending.resize(first);
             return nullptr;
         }
-        pending_.push_back(std::move(element));
+        Fpending.push_back(std::move(element));
         skipWhitespace();
-        if (p_ < end_ && *p_ == u',')
-            ++p_;
+        if (at(u','))
+            ++Fpos;
     }
-    ++p_;
-    --depth_;
-    auto list = std::make_unique<TJSONlist>();
-    list->fList.reserve(pending_.size() - first);
-    for (std::size_t i = first; i < pending_.size(); ++i)
-        list->fList.push_back(std::move(pending_[i]));
-    pending_.resize(first);
+    ++Fpos;
+    --Fdepth;
+    auto list = make<TJSONlist>();
+    takeElements(list->fList, first);
     return list;
+}
+
+// A member: its name, a colon and its value; null when any is missing.
+std::unique_ptr<TJSONbase> TJSONReader::readMember()
+{
+    std::u16string name;
+    if (!at(u'"') || !readString(name))
+        return nullptr;
+    skipWhitespace();
+    if (!at(u':'))
+        return nullptr;
+    ++Fpos;
+    std::unique_ptr<TJSONbase> value = readValue();
+    if (!value)
+        return nullptr;
+    auto member = make<TJSONobjectmethod>(std::move(name), std::move(value));
+    keepIfOnHeap(member->FName);
+    return member;
 }
 
 std::unique_ptr<TJSONbase> TJSONReader::readObject()
 {
-    if (++depth_ > TJSON::kMaxDepth)
+    if (++Fdepth > TJSON::kMaxDepth)
         return nullptr;
-    ++p_;
-    const std::size_t first = pending_.size();
+    ++Fpos;
+    const std::size_t first = Fpending.size();
     for (;;) {
         skipWhitespace();
-        if (p_ < end_ && *p_ == u'}')
+        if (at(u'}'))
             break;
-        std::u16string name;
-        std::unique_ptr<TJSONbase> value;
-        if (p_ < end_ && *p_ == u'"' && readString(name)) {
-            skipWhitespace();
-            if (p_ < end_ && *p_ == u':') {
-                ++p_;
-                value = readValue();
-            }
-        }
-        if (!value) {
-            pending_.resize(first);
+        std::unique_ptr<TJSONbase> member = readMember();
+        if (!member) {
+            Fpending.resize(first);
             return nullptr;
         }
-        pending_.push_back(std::make_unique<TJSONobjectmethod>(std::move(name), std::move(value)));
+        Fpending.push_back(std::move(member));
         skipWhitespace();
-        if (p_ < end_ && *p_ == u',')
-            ++p_;
+        if (at(u','))
+            ++Fpos;
     }
-    ++p_;
-    --depth_;
-    auto object = std::make_unique<TJSONobject>(true);
-    object->fList.reserve(pending_.size() - first);
-    for (std::size_t i = first; i < pending_.size(); ++i)
-        object->AppendChild(std::move(pending_[i]));  // also indexes the name
-    pending_.resize(first);
+    ++Fpos;
+    --Fdepth;
+    auto object = make<TJSONobject>(true);
+    object->FIndexPending = Fpending.size() > first;
+    takeElements(object->fList, first);
     return object;
 }
+
+}  // namespace ecr17::detail
 
 std::unique_ptr<TJSONbase> TJSON::ParseText(std::u16string_view txt) noexcept
 {
@@ -250,7 +376,7 @@ std::unique_ptr<TJSONbase> TJSON::ParseText(std::u16string_view txt) noexcept
     if (begin == end)
         return nullptr;
     try {
-        return TJSONReader(begin, end).readValue();
+        return ecr17::detail::TJSONReader(begin, end).read();
     } catch (...) {
         // Out of memory on an enormous text: no tree, as for any bad text.
         return nullptr;

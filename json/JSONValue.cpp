@@ -4,31 +4,34 @@
 #include <limits>
 #include <typeinfo>
 
+#include "JSONArena.h"
 #include "JSONNumberText.h"
+
+using ecr17::detail::TNodeArena;
 
 namespace {
 
 const std::u16string kEmpty;
 
-bool inRange(std::int32_t idx, std::size_t size) noexcept
+bool inRange(std::int32_t Aidx, std::size_t Asize) noexcept
 {
-    return idx >= 0 && static_cast<std::size_t>(idx) < size;
+    return Aidx >= 0 && static_cast<std::size_t>(Aidx) < Asize;
 }
 
-std::u16string widen(const char* text, std::size_t n)
+std::u16string widen(const char* Atext, std::size_t An)
 {
-    return std::u16string(text, text + n);
+    return std::u16string(Atext, Atext + An);
 }
 
 // Variant conversions of setValue.
 
-long double variantToNumber(const TJSONvariant& v)
+long double variantToNumber(const TJSONvariant& Av)
 {
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return *d;
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b ? 1 : 0;
-    if (const std::u16string* s = std::get_if<std::u16string>(&v)) {
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av)) {
         const char16_t* p = s->data();
         const char16_t* end = p + s->size();
         while (p < end && *p <= u' ')
@@ -36,41 +39,41 @@ long double variantToNumber(const TJSONvariant& v)
         while (end > p && end[-1] <= u' ')
             --end;
         long double value = 0;
-        if (jsonnumbertext::ScanNumber(p, end, value) == jsonnumbertext::ScanResult::Ok && p == end)
+        if (ecr17::detail::ScanNumber(p, end, value) == ecr17::detail::TScanResult::Ok && p == end)
             return value;
         throw EJSONVariantError("Cannot convert text to a number");
     }
     throw EJSONVariantError("Cannot convert null to a number");
 }
 
-std::u16string numberToText(long double v)
+std::u16string numberToText(long double Av)
 {
-    if (std::isnan(v))
+    if (std::isnan(Av))
         return u"NaN";
-    if (std::isinf(v))
-        return v < 0 ? u"-INF" : u"INF";
-    char buf[jsonnumbertext::kMaxNumberText];
-    return widen(buf, jsonnumbertext::FormatNumber(v, buf));
+    if (std::isinf(Av))
+        return Av < 0 ? u"-INF" : u"INF";
+    char buf[ecr17::detail::kMaxNumberText];
+    return widen(buf, ecr17::detail::FormatNumber(Av, buf));
 }
 
-std::u16string variantToText(const TJSONvariant& v)
+std::u16string variantToText(const TJSONvariant& Av)
 {
-    if (const std::u16string* s = std::get_if<std::u16string>(&v))
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av))
         return *s;
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return numberToText(*d);
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b ? u"True" : u"False";
     throw EJSONVariantError("Cannot convert null to text");
 }
 
-bool variantToBoolean(const TJSONvariant& v)
+bool variantToBoolean(const TJSONvariant& Av)
 {
-    if (const bool* b = std::get_if<bool>(&v))
+    if (const bool* b = std::get_if<bool>(&Av))
         return *b;
-    if (const double* d = std::get_if<double>(&v))
+    if (const double* d = std::get_if<double>(&Av))
         return *d != 0;
-    if (const std::u16string* s = std::get_if<std::u16string>(&v)) {
+    if (const std::u16string* s = std::get_if<std::u16string>(&Av)) {
         if (*s == u"true" || *s == u"True" || *s == u"TRUE")
             return true;
         if (*s == u"false" || *s == u"False" || *s == u"FALSE")
@@ -83,19 +86,19 @@ bool variantToBoolean(const TJSONvariant& v)
 // Typed reads of an element: absent gives the default, another kind raises.
 
 template <class T>
-const T* elementAs(const TJSONbase* e)
+const T* elementAs(const TJSONbase* Ae)
 {
-    if (e == nullptr)
+    if (Ae == nullptr)
         return nullptr;
-    const T* typed = dynamic_cast<const T*>(e);
+    const T* typed = dynamic_cast<const T*>(Ae);
     if (typed == nullptr)
         throw std::bad_cast();
     return typed;
 }
 
-std::int32_t intOf(const TJSONbase* e)
+std::int32_t intOf(const TJSONbase* Ae)
 {
-    const TJSONnumber* n = elementAs<TJSONnumber>(e);
+    const TJSONnumber* n = elementAs<TJSONnumber>(Ae);
     if (n == nullptr)
         return 0;
     const long double t = std::trunc(n->AsExtended());
@@ -104,21 +107,21 @@ std::int32_t intOf(const TJSONbase* e)
     return static_cast<std::int32_t>(t);
 }
 
-std::u16string stringOf(const TJSONbase* e)
+std::u16string stringOf(const TJSONbase* Ae)
 {
-    const TJSONstring* s = elementAs<TJSONstring>(e);
+    const TJSONstring* s = elementAs<TJSONstring>(Ae);
     return s == nullptr ? std::u16string() : s->AsString();
 }
 
-double doubleOf(const TJSONbase* e)
+double doubleOf(const TJSONbase* Ae)
 {
-    const TJSONnumber* n = elementAs<TJSONnumber>(e);
+    const TJSONnumber* n = elementAs<TJSONnumber>(Ae);
     return n == nullptr ? 0.0 : static_cast<double>(n->AsExtended());
 }
 
-bool booleanOf(const TJSONbase* e)
+bool booleanOf(const TJSONbase* Ae)
 {
-    const TJSONboolean* b = elementAs<TJSONboolean>(e);
+    const TJSONboolean* b = elementAs<TJSONboolean>(Ae);
     return b != nullptr && b->AsBoolean();
 }
 
@@ -160,26 +163,124 @@ std::u16string TJSONbase::SelfTypeName() const
     return u"jsBase";
 }
 
-void TJSONbase::releaseChildren(Owned&) noexcept {}
+void TJSONbase::releaseChildren(TOwned&) noexcept {}
 
-void TJSONbase::freeAll(Owned& pending) noexcept
+void TJSONbase::alter() noexcept
 {
-    while (!pending.empty()) {
-        std::unique_ptr<TJSONbase> node = std::move(pending.back());
-        pending.pop_back();
-        if (node)
-            node->releaseChildren(pending);
-        // node now owns nothing, so its destructor does not descend.
+    if (FInArena)
+        TNodeArena::markAltered(this);
+}
+
+// ---- freeing
+
+void TJSONbase::operator delete(TJSONbase* Anode, std::destroying_delete_t) noexcept
+{
+    if (!Anode->FInArena) {
+        Anode->~TJSONbase();
+        ::operator delete(Anode);
+        return;
+    }
+    if (TNodeArena::freeWhole(Anode))
+        return;
+    TOwned pending;
+    freeNode(Anode, pending);
+    freeAll(pending);
+}
+
+void TJSONbase::freeAll(TOwned& Apending) noexcept
+{
+    while (!Apending.empty()) {
+        TJSONbase* node = Apending.back().release();
+        Apending.pop_back();
+        if (node != nullptr)
+            freeNode(node, Apending);
     }
 }
 
-void TJSONbase::freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept
+void TJSONbase::freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept
 {
-    if (!node)
+    if (Anode)
+        freeNode(Anode.release(), Apending);
+    freeAll(Apending);
+}
+
+// A node the reader made is exactly of the class its shape names, so it is
+// taken apart without virtual calls, and the leaves of a container are
+// freed on the spot instead of passing through the work list.
+void TJSONbase::freeNode(TJSONbase* Anode, TOwned& Apending) noexcept
+{
+    if (!Anode->FInArena) {
+        Anode->releaseChildren(Apending);
+        delete Anode;  // owns nothing now, so its destructor does not descend
         return;
-    node->releaseChildren(pending);
-    node.reset();
-    freeAll(pending);
+    }
+    if (TNodeArena::freeWhole(Anode))
+        return;
+    if (Anode->FShape == TShape::Member) {
+        auto* member = static_cast<TJSONobjectmethod*>(Anode);
+        TJSONbase* value = member->FValue.release();
+        member->TJSONobjectmethod::~TJSONobjectmethod();
+        TNodeArena::release(Anode);
+        if (value != nullptr)
+            freeNode(value, Apending);  // a read value, or any node put there: no member below
+        return;
+    }
+    if (Anode->FShape != TShape::List && Anode->FShape != TShape::Object) {
+        freeReadLeaf(Anode);
+        return;
+    }
+    for (std::unique_ptr<TJSONbase>& child : static_cast<TJSONcustomlist*>(Anode)->fList) {
+        if (child == nullptr)
+            continue;
+        if (freeReadLeaf(child.get())) {
+            child.release();
+            continue;
+        }
+        // A full vector cannot grow without memory; free this one child in
+        // place rather than lose it.
+        try {
+            Apending.push_back(std::move(child));
+        } catch (...) {
+            child.reset();
+        }
+    }
+    if (Anode->FShape == TShape::List)
+        static_cast<TJSONlist*>(Anode)->TJSONlist::~TJSONlist();
+    else
+        static_cast<TJSONobject*>(Anode)->TJSONobject::~TJSONobject();
+    TNodeArena::release(Anode);
+}
+
+bool TJSONbase::freeReadLeaf(TJSONbase* Anode) noexcept
+{
+    if (!Anode->FInArena)
+        return false;
+    switch (Anode->FShape) {
+    case TShape::Number:
+        static_cast<TJSONnumber*>(Anode)->TJSONnumber::~TJSONnumber();
+        break;
+    case TShape::String:
+        static_cast<TJSONstring*>(Anode)->TJSONstring::~TJSONstring();
+        break;
+    case TShape::Boolean:
+        static_cast<TJSONboolean*>(Anode)->TJSONboolean::~TJSONboolean();
+        break;
+    case TShape::Null:
+        static_cast<TJSONnull*>(Anode)->TJSONnull::~TJSONnull();
+        break;
+    case TShape::Member: {
+        auto* member = static_cast<TJSONobjectmethod*>(Anode);
+        if (member->FValue != nullptr && !freeReadLeaf(member->FValue.get()))
+            return false;
+        member->FValue.release();
+        member->TJSONobjectmethod::~TJSONobjectmethod();
+        break;
+    }
+    default:
+        return false;
+    }
+    TNodeArena::release(Anode);
+    return true;
 }
 
 // ---- scalars
@@ -191,12 +292,13 @@ std::unique_ptr<TJSONnumber> TJSONnumber::Generate(long double AValue)
 
 TJSONvariant TJSONnumber::Value() const
 {
-    return static_cast<double>(FValue);
+    return static_cast<double>(AsExtended());
 }
 
 void TJSONnumber::setValue(const TJSONvariant& AValue)
 {
-    FValue = variantToNumber(AValue);
+    alter();
+    store(variantToNumber(AValue));
 }
 
 TJSONtypes TJSONnumber::SelfType() const
@@ -221,6 +323,7 @@ TJSONvariant TJSONstring::Value() const
 
 void TJSONstring::setValue(const TJSONvariant& AValue)
 {
+    alter();
     FValue = variantToText(AValue);
 }
 
@@ -246,6 +349,7 @@ TJSONvariant TJSONboolean::Value() const
 
 void TJSONboolean::setValue(const TJSONvariant& AValue)
 {
+    alter();
     FValue = variantToBoolean(AValue);
 }
 
@@ -278,7 +382,7 @@ std::u16string TJSONnull::SelfTypeName() const
 
 TJSONobjectmethod::~TJSONobjectmethod()
 {
-    Owned pending;
+    TOwned pending;
     freeTree(std::move(FValue), pending);
 }
 
@@ -288,13 +392,13 @@ std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string an
     return std::make_unique<TJSONobjectmethod>(std::move(aname), std::move(aobj));
 }
 
-void TJSONobjectmethod::releaseChildren(Owned& out) noexcept
+void TJSONobjectmethod::releaseChildren(TOwned& Aout) noexcept
 {
     if (FValue) {
         // A full vector cannot grow without memory; free this one child in
         // place rather than lose it. Its own subtree is released first.
         try {
-            out.push_back(std::move(FValue));
+            Aout.push_back(std::move(FValue));
         } catch (...) {
             FValue.reset();
         }
@@ -307,16 +411,16 @@ TJSONcustomlist::~TJSONcustomlist()
 {
     // Last child first; the work list holds the pending grandchildren, so
     // nested containers are freed by a loop, not by recursion.
-    Owned pending;
+    TOwned pending;
     for (std::size_t i = fList.size(); i-- > 0;)
         freeTree(std::move(fList[i]), pending);
 }
 
-void TJSONcustomlist::releaseChildren(Owned& out) noexcept
+void TJSONcustomlist::releaseChildren(TOwned& Aout) noexcept
 {
     for (auto& child : fList) {
         try {
-            out.push_back(std::move(child));
+            Aout.push_back(std::move(child));
         } catch (...) {
             child.reset();
         }
@@ -331,6 +435,7 @@ TJSONbase* TJSONcustomlist::GetChild(std::int32_t idx) const
 
 void TJSONcustomlist::SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue)
 {
+    alter();
     if (inRange(idx, fList.size()))
         fList[static_cast<std::size_t>(idx)].swap(AValue);
     // AValue now holds the displaced child and frees it here.
@@ -362,6 +467,7 @@ std::int32_t TJSONcustomlist::AppendChild(std::unique_ptr<TJSONbase> obj)
 {
     if (!obj)
         return -1;
+    alter();
     fList.push_back(std::move(obj));
     return static_cast<std::int32_t>(fList.size() - 1);
 }
@@ -370,8 +476,9 @@ void TJSONcustomlist::RemoveChild(std::int32_t idx)
 {
     if (!inRange(idx, fList.size()))
         return;
+    alter();
     std::unique_ptr<TJSONbase> gone = std::move(fList[static_cast<std::size_t>(idx)]);
-    fList.erase(fList.begin() + idx);
+    fList.erase(static_cast<std::size_t>(idx));
 }
 
 std::int32_t TJSONcustomlist::FindChild(const TJSONbase* obj) const
@@ -523,15 +630,17 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
     if (!inRange(idx, fList.size()))
         return nullptr;
     const TJSONbase* child = fList[static_cast<std::size_t>(idx)].get();
-    if (child == nullptr || child->FShape != Shape::Member)
+    if (child == nullptr || child->FShape != TShape::Member)
         return nullptr;
     return &static_cast<const TJSONobjectmethod*>(child)->FName;
 }
 
 std::int32_t TJSONobject::IndexOfName(std::u16string_view aname) const
 {
-    if (FUseHash)
+    if (FUseHash) {
+        ensureIndex();
         return ht.IndexOf(aname);
+    }
     for (std::size_t i = 0; i < fList.size(); ++i) {
         const std::u16string* name = nameAt(static_cast<std::int32_t>(i));
         if (name != nullptr && *name == aname)
@@ -546,7 +655,7 @@ std::int32_t TJSONobject::IndexOfObject(const TJSONbase* aobj) const
         return -1;
     for (std::size_t i = 0; i < fList.size(); ++i) {
         const TJSONbase* child = fList[i].get();
-        if (child != nullptr && child->FShape == Shape::Member &&
+        if (child != nullptr && child->FShape == TShape::Member &&
             static_cast<const TJSONobjectmethod*>(child)->FValue.get() == aobj)
             return static_cast<std::int32_t>(i);
     }
@@ -566,6 +675,7 @@ void TJSONobject::OldSetField(std::u16string_view nm, std::unique_ptr<TJSONbase>
     const std::int32_t idx = IndexOfName(nm);
     if (idx < 0)
         return;
+    alter();
     static_cast<TJSONobjectmethod*>(fList[static_cast<std::size_t>(idx)].get())->FValue.swap(AValue);
     // AValue now holds the displaced value and frees it here.
 }
@@ -669,6 +779,7 @@ bool TJSONobject::getBoolean(std::int32_t idx) const
 
 std::int32_t TJSONobject::AppendChild(std::unique_ptr<TJSONbase> obj)
 {
+    ensureIndex();
     const std::int32_t p = TJSONcustomlist::AppendChild(std::move(obj));
     if (p >= 0 && FUseHash) {
         const std::u16string* name = nameAt(p);
@@ -688,7 +799,7 @@ void TJSONobject::RemoveChild(std::int32_t idx)
 {
     if (!inRange(idx, fList.size()))
         return;
-    if (!FUseHash) {
+    if (!FUseHash || FIndexPending) {
         TJSONcustomlist::RemoveChild(idx);
         return;
     }
@@ -717,11 +828,26 @@ void TJSONobject::SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue)
     if (!inRange(idx, fList.size()))
         return;
     TJSONcustomlist::SetChild(idx, std::move(AValue));
-    if (FUseHash)
+    if (FUseHash && !FIndexPending)
         rebuildIndex();
 }
 
-void TJSONobject::rebuildIndex()
+void TJSONobject::buildPendingIndex() const
+{
+    // A failure leaves it pending, to be built again; the document is then
+    // freed node by node, so the index goes with its object.
+    try {
+        rebuildIndex();
+        if (FInArena)
+            TNodeArena::keepIndex(this, &ht);
+    } catch (...) {
+        const_cast<TJSONobject*>(this)->alter();
+        throw;
+    }
+    FIndexPending = false;
+}
+
+void TJSONobject::rebuildIndex() const
 {
     ht.Clear();
     for (std::size_t i = 0; i < fList.size(); ++i) {

@@ -2,13 +2,20 @@
 //
 // A container owns its children (std::unique_ptr); freeing the root frees
 // the whole tree, without recursion, so a tree of any depth can be freed.
+// The reader puts the nodes of a document in an arena of its own; deleting
+// a node gives its room back to wherever it came from.
 // Objects keep their members in insertion order, repeated names included;
 // the name index (TBalTree) finds the first member of a name.
 #pragma once
 
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,6 +23,7 @@
 #include <vector>
 
 #include "BalTree.h"
+#include "JSONChildList.h"
 
 // The kinds of value, in their fixed order.
 enum TJSONtypes { jsBase, jsNumber, jsString, jsBoolean, jsNull, jsList, jsObject };
@@ -29,9 +37,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class TJSONbase;
+namespace ecr17::detail {
+
+// Character types whose text is not a string value: a pointer to it would
+// convert to bool, so Add refuses it at compile time.
+template <class TChar>
+concept CForeignChar = std::same_as<TChar, char> || std::same_as<TChar, signed char> ||
+                       std::same_as<TChar, unsigned char> || std::same_as<TChar, char8_t> ||
+                       std::same_as<TChar, wchar_t> || std::same_as<TChar, char32_t>;
+
 class TJSONWriter;
 class TJSONReader;
+
+}  // namespace ecr17::detail
+
+class TJSONbase;
 
 // Callback of ForEach: element name (an array gives the position in decimal),
 // element, the user's pointer, and a flag to clear to stop the enumeration.
@@ -61,48 +81,77 @@ public:
     virtual TJSONtypes SelfType() const;
     virtual std::u16string SelfTypeName() const;
 
+    // Nodes come from the heap, or from a document's arena when the reader
+    // made them; delete returns each to its origin.
+    static void* operator new(std::size_t ASize) { return ::operator new(ASize); }
+    // An over-aligned value class could not be given back unsized.
+    static void* operator new(std::size_t ASize, std::align_val_t AAlign) = delete;
+    static void operator delete(TJSONbase* Anode, std::destroying_delete_t) noexcept;
+
 protected:
     // How the writer treats a node; inherited by derived classes, so a class
     // derived from TJSONstring is written as a string.
-    enum class Shape : std::uint8_t { Other, Number, String, Boolean, Null, List, Object, Member };
-    explicit TJSONbase(Shape AShape) noexcept : FShape(AShape) {}
+    enum class TShape : std::uint8_t { Other, Number, String, Boolean, Null, List, Object, Member };
+    explicit TJSONbase(TShape AShape) noexcept : FShape(AShape) {}
 
-    using Owned = std::vector<std::unique_ptr<TJSONbase>>;
-    // Moves the owned children into out, so that a subtree is freed by a
+    using TOwned = std::vector<std::unique_ptr<TJSONbase>>;
+    // Moves the owned children into Aout, so that a subtree is freed by a
     // loop instead of by recursion.
-    virtual void releaseChildren(Owned& out) noexcept;
-    // Frees everything in pending, including the children of the children.
-    static void freeAll(Owned& pending) noexcept;
-    // Frees node and its subtree, using pending (left empty) as work list.
-    static void freeTree(std::unique_ptr<TJSONbase> node, Owned& pending) noexcept;
+    virtual void releaseChildren(TOwned& Aout) noexcept;
+    // Frees everything in Apending, including the children of the children.
+    static void freeAll(TOwned& Apending) noexcept;
+    // Frees Anode and its subtree, using Apending (left empty) as work list.
+    static void freeTree(std::unique_ptr<TJSONbase> Anode, TOwned& Apending) noexcept;
+    // Called before a node changes: a read document is then no longer
+    // freed whole.
+    void alter() noexcept;
 
 private:
-    friend class TJSONWriter;
+    // Frees Anode alone; its children go to Apending.
+    static void freeNode(TJSONbase* Anode, TOwned& Apending) noexcept;
+    // Frees a scalar the reader made, or a member of the reader's whose
+    // value is one; false (nothing freed) for any other node.
+    static bool freeReadLeaf(TJSONbase* Anode) noexcept;
+
+    friend class ecr17::detail::TJSONWriter;
+    friend class ecr17::detail::TJSONReader;
     friend class TJSONobject;
-    Shape FShape = Shape::Other;
+    TShape FShape = TShape::Other;
+    bool FInArena = false;  // the room is in a document's arena, not on the heap
 };
 
 class TJSONnumber : public TJSONbase {
 public:
-    TJSONnumber() noexcept : TJSONbase(Shape::Number) {}
-    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(Shape::Number), FValue(AValue) {}
+    TJSONnumber() noexcept : TJSONbase(TShape::Number) { store(0); }
+    explicit TJSONnumber(long double AValue) noexcept : TJSONbase(TShape::Number) { store(AValue); }
     static std::unique_ptr<TJSONnumber> Generate(long double AValue);
 
-    long double AsExtended() const noexcept { return FValue; }
+    long double AsExtended() const noexcept
+    {
+        long double value = 0;
+        std::memcpy(&value, FValue, sizeof FValue);
+        return value;
+    }
     TJSONvariant Value() const override;
     void setValue(const TJSONvariant& AValue) override;
     TJSONtypes SelfType() const override;
     std::u16string SelfTypeName() const override;
 
 private:
-    long double FValue = 0;
+    void store(long double AValue) noexcept { std::memcpy(FValue, &AValue, sizeof FValue); }
+
+    // The significant bytes of the extended value: as a long double it would
+    // take 16-byte-aligned room and double the size of the node.
+    static constexpr std::size_t kValueBytes =
+        std::numeric_limits<long double>::digits == 64 ? 10 : sizeof(long double);
+    unsigned char FValue[kValueBytes];
 };
 
 class TJSONstring : public TJSONbase {
 public:
-    TJSONstring() noexcept : TJSONbase(Shape::String) {}
+    TJSONstring() noexcept : TJSONbase(TShape::String) {}
     explicit TJSONstring(std::u16string wsValue) noexcept
-        : TJSONbase(Shape::String), FValue(std::move(wsValue)) {}
+        : TJSONbase(TShape::String), FValue(std::move(wsValue)) {}
     static std::unique_ptr<TJSONstring> Generate(std::u16string wsValue);
 
     const std::u16string& AsString() const noexcept { return FValue; }
@@ -112,13 +161,14 @@ public:
     std::u16string SelfTypeName() const override;
 
 private:
+    friend class ecr17::detail::TJSONReader;
     std::u16string FValue;
 };
 
 class TJSONboolean : public TJSONbase {
 public:
-    TJSONboolean() noexcept : TJSONbase(Shape::Boolean) {}
-    explicit TJSONboolean(bool AValue) noexcept : TJSONbase(Shape::Boolean), FValue(AValue) {}
+    TJSONboolean() noexcept : TJSONbase(TShape::Boolean) {}
+    explicit TJSONboolean(bool AValue) noexcept : TJSONbase(TShape::Boolean), FValue(AValue) {}
     static std::unique_ptr<TJSONboolean> Generate(bool AValue);
 
     bool AsBoolean() const noexcept { return FValue; }
@@ -133,7 +183,7 @@ private:
 
 class TJSONnull : public TJSONbase {
 public:
-    TJSONnull() noexcept : TJSONbase(Shape::Null) {}
+    TJSONnull() noexcept : TJSONbase(TShape::Null) {}
     TJSONvariant Value() const override;
     TJSONtypes SelfType() const override;
     std::u16string SelfTypeName() const override;
@@ -143,22 +193,28 @@ public:
 // that is already in an object does not update that object's name index.
 class TJSONobjectmethod : public TJSONbase {
 public:
-    TJSONobjectmethod() noexcept : TJSONbase(Shape::Member) {}
+    TJSONobjectmethod() noexcept : TJSONbase(TShape::Member) {}
     TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj) noexcept
-        : TJSONbase(Shape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
+        : TJSONbase(TShape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
     ~TJSONobjectmethod() override;
     static std::unique_ptr<TJSONobjectmethod> Generate(std::u16string aname,
                                                        std::unique_ptr<TJSONbase> aobj);
 
     TJSONbase* ObjValue() const noexcept { return FValue.get(); }
     const std::u16string& Name() const noexcept { return FName; }
-    void setName(std::u16string AName) { FName = std::move(AName); }
+    void setName(std::u16string AName)
+    {
+        alter();
+        FName = std::move(AName);
+    }
 
 protected:
-    void releaseChildren(Owned& out) noexcept override;
+    void releaseChildren(TOwned& Aout) noexcept override;
 
 private:
+    friend class TJSONbase;
     friend class TJSONobject;
+    friend class ecr17::detail::TJSONReader;
     std::unique_ptr<TJSONbase> FValue;
     std::u16string FName;
 };
@@ -197,20 +253,21 @@ public:
     void ForEach(const TJSONFuncEnum& fnCallBack, void* pUserData);
 
 protected:
-    explicit TJSONcustomlist(Shape AShape) noexcept : TJSONbase(AShape) {}
-    void releaseChildren(Owned& out) noexcept override;
+    explicit TJSONcustomlist(TShape AShape) noexcept : TJSONbase(AShape) {}
+    void releaseChildren(TOwned& Aout) noexcept override;
 
-    Owned fList;
+    ecr17::detail::TChildList<TJSONbase> fList;
 
 private:
-    friend class TJSONWriter;
-    friend class TJSONReader;
+    friend class TJSONbase;
+    friend class ecr17::detail::TJSONWriter;
+    friend class ecr17::detail::TJSONReader;
 };
 
 // A JSON array.
 class TJSONlist : public TJSONcustomlist {
 public:
-    TJSONlist() noexcept : TJSONcustomlist(Shape::List) {}
+    TJSONlist() noexcept : TJSONcustomlist(TShape::List) {}
     static std::unique_ptr<TJSONlist> Generate();
 
     // Each returns the new position, or -1 when nothing was given.
@@ -220,6 +277,11 @@ public:
     std::int32_t Add(std::int32_t inmb);
     std::int32_t Add(std::u16string s);
     std::int32_t Add(const char16_t* s);
+    // Only UTF-16 text is a string value; narrow text would be stored as true.
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const TChar* s) = delete;
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::basic_string<TChar>& s) = delete;
     void Delete(std::int32_t idx);
     std::int32_t IndexOf(const TJSONbase* obj) const;
 
@@ -231,7 +293,7 @@ public:
 class TJSONobject : public TJSONcustomlist {
 public:
     explicit TJSONobject(bool bUseHash = true) noexcept
-        : TJSONcustomlist(Shape::Object), FUseHash(bUseHash) {}
+        : TJSONcustomlist(TShape::Object), FUseHash(bUseHash) {}
     static std::unique_ptr<TJSONobject> Generate(bool AUseHash = true);
 
     // Each returns the new member's position, or -1 when nothing was given.
@@ -242,6 +304,11 @@ public:
     std::int32_t Add(const std::u16string& aname, std::int32_t inmb);
     std::int32_t Add(const std::u16string& aname, std::u16string s);
     std::int32_t Add(const std::u16string& aname, const char16_t* s);
+    // Only UTF-16 text is a string value; narrow text would be stored as true.
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::u16string& aname, const TChar* s) = delete;
+    template <ecr17::detail::CForeignChar TChar>
+    std::int32_t Add(const std::u16string& aname, const std::basic_string<TChar>& s) = delete;
 
     // Position of the first member with exactly this name, or -1.
     std::int32_t IndexOfName(std::u16string_view aname) const;
@@ -272,7 +339,11 @@ public:
     bool getBoolean(std::u16string_view nm) const;
 
     bool UseHash() const noexcept { return FUseHash; }
-    const TBalTree& HashTable() const noexcept { return ht; }
+    const TBalTree& HashTable() const
+    {
+        ensureIndex();
+        return ht;
+    }
 
     TJSONbase* GetField(const TJSONvariant& AName) override;
     TJSONtypes SelfType() const override;
@@ -290,9 +361,20 @@ public:
     void SetChild(std::int32_t idx, std::unique_ptr<TJSONbase> AValue) override;
 
 private:
-    const std::u16string* nameAt(std::int32_t idx) const noexcept;
-    void rebuildIndex();
+    friend class ecr17::detail::TJSONReader;
 
-    TBalTree ht;
+    const std::u16string* nameAt(std::int32_t idx) const noexcept;
+    void rebuildIndex() const;
+    // Builds the index of a read object on its first use: a document that is
+    // only read through and written out never needs one.
+    void ensureIndex() const
+    {
+        if (FIndexPending)
+            buildPendingIndex();
+    }
+    void buildPendingIndex() const;
+
+    mutable TBalTree ht;
     bool FUseHash;
+    mutable bool FIndexPending = false;  // the members are listed, the index not built yet
 };

@@ -10,9 +10,9 @@ namespace {
 
 // What each ASCII code unit becomes inside a string: 0 for itself, 'u' for
 // a \u00XX escape, any other letter for that one-letter escape.
-struct EscapeTable {
+struct TEscapeTable {
     char code[128] = {};
-    constexpr EscapeTable()
+    constexpr TEscapeTable()
     {
         for (int c = 0; c < 0x20; ++c)
             code[c] = 'u';
@@ -26,7 +26,7 @@ struct EscapeTable {
         code['\\'] = '\\';
     }
 };
-constexpr EscapeTable kEscapes;
+constexpr TEscapeTable kEscapes;
 
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
@@ -35,65 +35,68 @@ constexpr std::size_t kMaxEscape = 6;
 
 }  // namespace
 
+namespace ecr17::detail {
+
 // Appends to one buffer that doubles when full, so a long text costs a
 // linear number of copies; the written part is copied out once at the end.
 class TJSONWriter {
 public:
-    std::u16string Generate(const TJSONbase* root);
+    std::u16string Generate(const TJSONbase* Aroot);
 
 private:
-    using Shape = TJSONbase::Shape;
+    using TShape = TJSONbase::TShape;
 
     // An open container: where its loop stands.
-    struct Frame {
+    struct TFrame {
         const TJSONcustomlist* list;
         std::size_t next;
         char16_t close;
+        bool written;  // an element is out, so the next one needs a comma
     };
 
-    void reserve(std::size_t extra)
+    void reserve(std::size_t Aextra)
     {
-        if (cap_ - len_ >= extra)
+        if (Fcap - Flen >= Aextra)
             return;
-        std::size_t cap = cap_ == 0 ? kInitialCapacity : cap_;
-        while (cap - len_ < extra)
+        std::size_t cap = Fcap == 0 ? kInitialCapacity : Fcap;
+        while (cap - Flen < Aextra)
             cap *= 2;
         auto grown = std::make_unique_for_overwrite<char16_t[]>(cap);
-        if (len_ != 0)
-            std::memcpy(grown.get(), buf_.get(), len_ * sizeof(char16_t));
-        buf_ = std::move(grown);
-        cap_ = cap;
+        if (Flen != 0)
+            std::memcpy(grown.get(), Fbuf.get(), Flen * sizeof(char16_t));
+        Fbuf = std::move(grown);
+        Fcap = cap;
     }
-    void put(char16_t c)
+    void put(char16_t Ac)
     {
         reserve(1);
-        buf_[len_++] = c;
+        Fbuf[Flen++] = Ac;
     }
-    void putAscii(const char* text, std::size_t n)
+    void putAscii(const char* Atext, std::size_t An)
     {
-        reserve(n);
-        for (std::size_t i = 0; i < n; ++i)
-            buf_[len_++] = static_cast<char16_t>(text[i]);
+        reserve(An);
+        for (std::size_t i = 0; i < An; ++i)
+            Fbuf[Flen++] = static_cast<char16_t>(Atext[i]);
     }
 
-    void writeString(const std::u16string& s);
-    void writeNumber(long double v);
-    void writeValue(const TJSONbase* v);
+    void writeString(const std::u16string& As);
+    void writeNumber(long double Av);
+    void writeValue(const TJSONbase* Av);
 
     static constexpr std::size_t kInitialCapacity = 1024;
 
-    std::unique_ptr<char16_t[]> buf_;
-    std::size_t len_ = 0;
-    std::size_t cap_ = 0;
-    std::vector<Frame> open_;
+    std::unique_ptr<char16_t[]> Fbuf;
+    std::size_t Flen = 0;
+    std::size_t Fcap = 0;
+    std::vector<TFrame> Fopen;
 };
 
-void TJSONWriter::writeString(const std::u16string& s)
+void TJSONWriter::writeString(const std::u16string& As)
 {
-    reserve(s.size() * kMaxEscape + 2);
-    char16_t* out = buf_.get() + len_;
+    reserve(As.size() * kMaxEscape + 2);
+    char16_t* out = Fbuf.get() + Flen;
     *out++ = u'"';
-    for (char16_t c : s) {
+    for (char16_t c : As) {
         const char code = c < 0x80 ? kEscapes.code[c] : 0;
         if (code == 0) {
             *out++ = c;
@@ -111,102 +114,113 @@ void TJSONWriter::writeString(const std::u16string& s)
         }
     }
     *out++ = u'"';
-    len_ = static_cast<std::size_t>(out - buf_.get());
+    Flen = static_cast<std::size_t>(out - Fbuf.get());
 }
 
-void TJSONWriter::writeNumber(long double v)
+void TJSONWriter::writeNumber(long double Av)
 {
-    if (!std::isfinite(v)) {
+    if (!std::isfinite(Av)) {
         // No JSON text for these; null keeps the document readable.
         putAscii("null", 4);
         return;
     }
-    char text[jsonnumbertext::kMaxNumberText];
-    putAscii(text, jsonnumbertext::FormatNumber(v, text));
+    char text[kMaxNumberText];
+    putAscii(text, FormatNumber(Av, text));
 }
 
 // Writes a scalar, a member's name and value, or a container's opening
 // bracket (its elements follow from the frame pushed here).
-void TJSONWriter::writeValue(const TJSONbase* v)
+void TJSONWriter::writeValue(const TJSONbase* Av)
 {
+    const TJSONbase* v = Av;
     // A member's value may itself be a member record: follow the chain.
-    while (v != nullptr && v->FShape == Shape::Member) {
+    while (v != nullptr && v->FShape == TShape::Member) {
         const auto* member = static_cast<const TJSONobjectmethod*>(v);
         writeString(member->Name());
         put(u':');
         v = member->ObjValue();
     }
     if (v == nullptr) {
-        // A member or position without a value: null keeps the text valid.
+        // A member or an array position without a value: null keeps the
+        // text valid.
         putAscii("null", 4);
         return;
     }
     switch (v->FShape) {
-    case Shape::Number:
+    case TShape::Number:
         writeNumber(static_cast<const TJSONnumber*>(v)->AsExtended());
         break;
-    case Shape::String:
+    case TShape::String:
         writeString(static_cast<const TJSONstring*>(v)->AsString());
         break;
-    case Shape::Boolean:
+    case TShape::Boolean:
         if (static_cast<const TJSONboolean*>(v)->AsBoolean())
             putAscii("true", 4);
         else
             putAscii("false", 5);
         break;
-    case Shape::Null:
-    case Shape::Other:  // a value of no JSON kind, also written as null
+    case TShape::Null:
+    case TShape::Other:  // a value of no JSON kind, also written as null
         putAscii("null", 4);
         break;
-    case Shape::List:
+    case TShape::List:
         put(u'[');
-        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u']'});
+        Fopen.push_back({static_cast<const TJSONcustomlist*>(v), 0, u']', false});
         break;
-    case Shape::Object:
+    case TShape::Object:
         put(u'{');
-        open_.push_back({static_cast<const TJSONcustomlist*>(v), 0, u'}'});
+        Fopen.push_back({static_cast<const TJSONcustomlist*>(v), 0, u'}', false});
         break;
-    case Shape::Member:
+    case TShape::Member:
         break;
     }
 }
 
-std::u16string TJSONWriter::Generate(const TJSONbase* root)
+std::u16string TJSONWriter::Generate(const TJSONbase* Aroot)
 {
-    if (root == nullptr)
+    if (Aroot == nullptr)
         return {};
-    writeValue(root);
-    while (!open_.empty()) {
-        Frame& top = open_.back();
+    writeValue(Aroot);
+    while (!Fopen.empty()) {
+        TFrame& top = Fopen.back();
         const auto& children = top.list->fList;
         if (top.next == children.size()) {
             put(top.close);
-            open_.pop_back();
+            Fopen.pop_back();
             continue;
         }
-        if (top.next != 0)
+        if (top.close == u'}' && children[top.next] == nullptr) {
+            // An object position without a member has no text that a reader
+            // accepts: it is left out with its comma.
+            ++top.next;
+            continue;
+        }
+        if (top.written)
             put(u',');
+        top.written = true;
         // Tree nodes lie scattered in memory: fetch the next members and
         // their values ahead while this one is written.
         if (top.next + 2 < children.size())
             __builtin_prefetch(children[top.next + 2].get());
         if (top.next + 1 < children.size()) {
             const TJSONbase* next = children[top.next + 1].get();
-            if (next != nullptr && next->FShape == Shape::Member)
+            if (next != nullptr && next->FShape == TShape::Member)
                 __builtin_prefetch(static_cast<const TJSONobjectmethod*>(next)->ObjValue());
         }
         const TJSONbase* child = children[top.next++].get();
         writeValue(child);  // may push: top is not used after this
     }
-    return std::u16string(buf_.get(), len_);
+    return std::u16string(Fbuf.get(), Flen);
 }
+
+}  // namespace ecr17::detail
 
 std::u16string TJSON::GenerateText(const TJSONbase* obj)
 {
-    return TJSONWriter().Generate(obj);
+    return ecr17::detail::TJSONWriter().Generate(obj);
 }
 
 std::u16string TJSON::GenerateText(const TJSONbase& obj)
 {
-    return TJSONWriter().Generate(&obj);
+    return ecr17::detail::TJSONWriter().Generate(&obj);
 }

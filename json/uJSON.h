@@ -34,8 +34,10 @@ public:
     // and strings are escaped ("\/" included, other control codes as
     // \u00XX), characters from U+007F up are written as they are, numbers
     // have 15 significant digits and "." whatever the locale. A number that
-    // is not finite, a member without a value and a value of no JSON kind
-    // are written as null. Trees of any depth are written without recursion.
+    // is not finite, a member without a value, an array position without
+    // one and a value of no JSON kind are written as null; an object
+    // position without a member is left out, its comma too. Trees of any
+    // depth are written without recursion.
     static std::u16string GenerateText(const TJSONbase* obj);
     static std::u16string GenerateText(const TJSONbase& obj);
 

@@ -12,6 +12,7 @@
 #include "ECR17_TypesU.h"
 #include "LinkConstants.h"
 #include "LinkSession.h"
+#include "PaymentJournal.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -31,6 +32,14 @@ public:
     TECR& operator=(const TECR&) = delete;
 
     bool pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ares, bool& Atimeout);
+    // Reverses the payment with the given STAN (six digits; empty or
+    // "000000": the last transaction). Like pay on the wire and in its result.
+    bool reversal(const std::u16string& Astan, std::u16string& Ares, bool& Atimeout);
+    // The terminal's copy of its last result, rendered as pay renders an
+    // outcome (without the receipt: reprint prints it again).
+    bool lastResult(std::u16string& Ares);
+    // The terminal's total since its last close: "termID", "result", "total".
+    bool totals(std::u16string& Ares);
     bool payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback Acallback);
     bool payAsyncPolling(std::u16string& Ares, bool& Atimeout);
     bool status(std::u16string& Ares);
@@ -51,6 +60,25 @@ public:
     // when no receipt was asked for.
     bool receiptComplete() const;
 
+    // The payment journal (see PaymentJournal.h); empty: none, the default.
+    // While it holds an operation without an outcome, pay, payAsync and
+    // reversal refuse with "A previous payment has no outcome: recover it
+    // first".
+    void setJournal(const std::u16string& Apath);
+    std::u16string journal() const;
+    // True when the journal's last payment or reversal has no outcome; Ares
+    // describes it.
+    bool pendingOperation(std::u16string& Ares);
+    // Asks the terminal for its last result and records it for the pending
+    // operation. Ares is the outcome with "lastResultOf": "pending" when it is
+    // the pending operation's, "other" when the terminal's last result is
+    // another operation (the pending one most likely never reached it).
+    // False when the terminal did not answer; the operation stays pending.
+    bool recover(std::u16string& Ares);
+    // The operator's way out when the terminal cannot tell: ends the pending
+    // operation with a note.
+    void resolvePending(const std::u16string& Anote);
+
     std::u16string host() const;
     void setHost(const std::u16string& Avalue);
     std::int32_t port() const;
@@ -62,9 +90,16 @@ public:
 
 private:
     void checkPayRunning();
+    // Raises while the journal holds an operation without an outcome.
+    void refusePending();
+    // The request of a payment or reversal, journaled, and its outcome.
+    bool sendFinancial(const std::u16string& Arequest, std::u16string& Ares, bool& Atimeout);
+    // Waits for a frame that Aaccepts; others are logged with Adropped and
+    // dropped within the same wait.
+    std::u16string awaitAnswer(int Aseconds, bool (*Aaccepts)(std::u16string_view), std::u16string_view Adropped);
+    bool fetchLastResult(std::u16string& Areceived);
     bool sendPrintMode();
     bool paymentAwait(std::u16string& Ares, bool& Atimeout);
-    std::u16string statusAwait();
     struct TReceipt {
         std::u16string text;
         bool complete = false;  // the end mark arrived
@@ -106,6 +141,7 @@ private:
     // runs; see OperationGuard.h.
     std::atomic<bool> FoperationRunning{false};
     std::atomic<bool> FreceiptComplete{true};
+    TPaymentJournal Fjournal;
     std::atomic<bool> FJSONout{true};
     std::atomic<TPrintMode> FprintMode{0};
     std::atomic<std::uint16_t> FreceiptCols{24};

@@ -13,6 +13,7 @@
 #include "ReceiptText.h"
 #include "ServiceCommands.h"
 #include "TextConvert.h"
+#include "TotalsResponse.h"
 #include "TransportErrors.h"
 
 #include <algorithm>
@@ -27,18 +28,55 @@ bool TECR::pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ar
     dlogMsg(u"Sync payment start", lvInfo);
     checkPayRunning();
     const TOperationGuard guard(FoperationRunning);
+    refusePending();
     FreceiptComplete.store(true);
     const TConnectionCloser closer(FLink.tcpClient());
     withLogException([&] {
         if (!sendPrintMode())
             return;
         const std::u16string request = buildPayRequest(Atext, Aamount);
-        if (!FLink.Send(request))
-            return;
-        Ares.clear();
-        result = paymentAwait(Ares, Atimeout);
+        Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
+        result = sendFinancial(request, Ares, Atimeout);
     });
     return result;
+}
+
+bool TECR::reversal(const std::u16string& Astan, std::u16string& Ares, bool& Atimeout)
+{
+    const TMethodTrace trace = Logger().TraceMethod(u"reversal");
+    bool result = false;
+    Ares.clear();
+    Atimeout = false;
+    dlogMsg(u"Reversal start: STAN " + Astan, lvInfo);
+    checkPayRunning();
+    const TOperationGuard guard(FoperationRunning);
+    refusePending();
+    const std::u16string stan = withLogException([&] { return reversalStan(Astan); });
+    FreceiptComplete.store(true);
+    const TConnectionCloser closer(FLink.tcpClient());
+    withLogException([&] {
+        if (!sendPrintMode())
+            return;
+        Fjournal.sent(u"reversal", u"", u"", stan);
+        result = sendFinancial(reversalCommand(stan), Ares, Atimeout);
+    });
+    return result;
+}
+
+bool TECR::sendFinancial(const std::u16string& Arequest, std::u16string& Ares, bool& Atimeout)
+{
+    // The outcome stays unknown unless paymentAwait records it.
+    const TJournalFinish finish(Fjournal);
+    if (!FLink.Send(Arequest))
+        return false;
+    Ares.clear();
+    return paymentAwait(Ares, Atimeout);
+}
+
+void TECR::refusePending()
+{
+    if (Fjournal.pending())
+        withLogException([] { throw std::runtime_error("A previous payment has no outcome: recover it first"); });
 }
 
 void TECR::checkPayRunning()
@@ -73,6 +111,8 @@ bool TECR::paymentAwait(std::u16string& Ares, bool& Atimeout)
             result = true;
             dlogMsg(u"Payment completed", lvNotice);
             FLink.SendACK();
+            // On the disk before the receipt: a crash now keeps the outcome.
+            Fjournal.outcome(Ares, paymentStan(received));
         }
         // Receipt blocks are awaited even when no outcome was accepted.
         if (FprintMode != 0) {

@@ -10,6 +10,15 @@
 #include "PaymentResponse.h"
 #include "StatusResponse.h"
 
+namespace {
+
+bool isNoPaymentOutcome(std::u16string_view Areceived)
+{
+    return !isPaymentOutcome(Areceived);
+}
+
+} // namespace
+
 bool TECR::status(std::u16string& Ares)
 {
     Ares.clear();
@@ -22,7 +31,10 @@ bool TECR::status(std::u16string& Ares)
     withLogException([&] {
         if (!FLink.Send(statusCommand))
             return;
-        const std::u16string received = statusAwait();
+        // A payment's outcome that comes late is no status: acknowledging it
+        // would tell the terminal the cash register has it.
+        const std::u16string received = awaitAnswer(kStatusWaitSeconds, isNoPaymentOutcome,
+                                                    u"Not a status response, dropped: ");
         if (!parseStatusRes(received, FJSONout, Ares))
             return;
         result = true;
@@ -32,17 +44,15 @@ bool TECR::status(std::u16string& Ares)
     return result;
 }
 
-std::u16string TECR::statusAwait()
+std::u16string TECR::awaitAnswer(int Aseconds, bool (*Aaccepts)(std::u16string_view), std::u16string_view Adropped)
 {
-    TReceiveWait wait = FLink.startWait(kStatusWaitSeconds);
+    TReceiveWait wait = FLink.startWait(Aseconds);
     for (;;) {
         bool timedOut = false;
         const std::u16string received = FLink.receiveData(wait, timedOut, false);
-        // A payment's outcome that comes late is no status: acknowledging it
-        // would tell the terminal the cash register has it.
-        if (!isPaymentOutcome(received))
+        if (received.empty() || Aaccepts(received))
             return received;
-        dlogMsg(u"Not a status response, dropped: " + extractBetween(received, STX, ETX), lvWarning);
+        dlogMsg(std::u16string(Adropped) + extractBetween(received, STX, ETX), lvWarning);
         FLink.dropFirstFrame();
     }
 }

@@ -5,6 +5,10 @@
 #include "FrameCodec.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "TextConvert.h"
+#include "TotalsResponse.h"
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -74,4 +78,22 @@ std::u16string buildPayRequest(std::u16string_view Atext, Currency Aamount)
     request += descriptionField(Atext);
     request += requestTail;
     return request;
+}
+
+std::u16string amountText(Currency Aamount)
+{
+    const bool negative = Aamount < 0;
+    const std::u16string cents = centsToAmount(intToText(negative ? -(Aamount / unitsPerCent) : Aamount / unitsPerCent));
+    return negative ? u"-" + cents : cents;
+}
+
+std::u16string reversalStan(const std::u16string& Astan)
+{
+    constexpr std::size_t stanDigits = 6;
+    if (Astan.empty())
+        return std::u16string(stanDigits, u'0');
+    const bool digits = std::all_of(Astan.begin(), Astan.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    if (Astan.size() != stanDigits || !digits)
+        throw std::invalid_argument("STAN non valid.");
+    return Astan;
 }

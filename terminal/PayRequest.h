@@ -24,3 +24,10 @@ bool amountValidate(Currency Aamount);
 
 // Raises std::invalid_argument "Amount non valid." for an invalid amount.
 std::u16string buildPayRequest(std::u16string_view Atext, Currency Aamount);
+
+// Aamount as a decimal with two decimals ("0.01"), as the journal keeps it.
+std::u16string amountText(Currency Aamount);
+
+// The STAN of a reversal: six digits, or "000000" (the last transaction) for
+// an empty text. Raises std::invalid_argument "STAN non valid." otherwise.
+std::u16string reversalStan(const std::u16string& Astan);

@@ -27,6 +27,7 @@ bool TECR::payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback 
     dlogMsg(u"Async payment start", lvInfo);
     checkPayRunning();
     const TOperationGuard guard(FoperationRunning);
+    refusePending();
     FreceiptComplete.store(true);
     // On failure the connection stays open: closeSession or the next
     // exchange closes it.
@@ -35,9 +36,13 @@ bool TECR::payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback 
         if (!sendPrintMode())
             return false;
         const std::u16string request = buildPayRequest(Atext, Aamount);
+        Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
+        // Until the worker runs, a failure here leaves the outcome unknown.
+        TJournalFinish finish(Fjournal);
         if (!FLink.Send(request))
             return false;
         TPayThread::Create(*this, Acallback);
+        finish.handOver();
         return true;
     });
 }
@@ -125,6 +130,7 @@ void TPayThread::Execute()
     // The worker owns the connection from here and closes it on every path,
     // after an error has been logged.
     const TConnectionCloser closer(FECR->FLink.tcpClient());
+    const TJournalFinish finish(FECR->Fjournal);
     withLogException([&] {
         FECR->FpayAsyncRunning.store(true, std::memory_order_release);
         Ftimeout = false;

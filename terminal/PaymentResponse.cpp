@@ -59,6 +59,12 @@ bool isPaymentOutcome(std::u16string_view Areceived)
     return payload.size() >= codePosition && isOutcomeCode(payload[codePosition - 1]);
 }
 
+std::u16string paymentStan(std::u16string_view Areceived)
+{
+    const std::u16string payload = extractBetween(Areceived, STX, ETX);
+    return TShortString<6>(payloadField(payload, 60, 6)).text();
+}
+
 bool parsePaymentRes(std::u16string_view Areceived, bool AJSONout, std::u16string& Ares)
 {
     Ares.clear();

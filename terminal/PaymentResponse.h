@@ -40,6 +40,9 @@ bool parsePaymentRes(std::u16string_view Areceived, bool AJSONout, std::u16strin
 // 10 of its first frame's payload).
 bool isPaymentOutcome(std::u16string_view Areceived);
 
+// The STAN (positions 60-65) of the outcome in Areceived.
+std::u16string paymentStan(std::u16string_view Areceived);
+
 // All eleven members, in record order, always present.
 std::u16string payResToJSON(const TPaymentResponse& Aresponse);
 // All eleven labelled lines, in record order, always present.

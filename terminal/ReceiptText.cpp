@@ -2,7 +2,7 @@
 
 #include "FrameCodec.h"
 #include "LogException.h"
-#include "uJSON.h"
+#include "ResultText.h"
 
 #include <algorithm>
 
@@ -52,15 +52,6 @@ std::u16string wrapLines(std::u16string_view Atext, std::size_t Acols)
     return out;
 }
 
-std::u16string appendReceiptJSON(std::u16string_view Ares, std::u16string_view Areceipt)
-{
-    const std::unique_ptr<TJSONbase> root = TJSON::ParseText(Ares);
-    auto* object = dynamic_cast<TJSONobject*>(root.get());
-    if (!object) return {};
-    object->Add(u"receipt", std::u16string(Areceipt));
-    return TJSON::GenerateText(*object);
-}
-
 } // namespace
 
 bool parseReceiptRes(std::u16string_view Areceived, std::u16string& Ablock, bool& Alast)
@@ -82,10 +73,5 @@ std::u16string formatReceipt(std::u16string_view Areceipt, std::uint16_t Acols)
 
 std::u16string appendReceipt(std::u16string_view Ares, std::u16string_view Areceipt, bool AJSONout)
 {
-    if (AJSONout) return appendReceiptJSON(Ares, Areceipt);
-    std::u16string out(Ares);
-    out += u"Receipt: ";
-    out += Areceipt;
-    out += u'\n';
-    return out;
+    return appendResultField(Ares, {u"receipt", u"Receipt: ", std::u16string(Areceipt)}, AJSONout);
 }

@@ -14,3 +14,7 @@ struct TResultField {
 
 std::u16string resultFieldsToJSON(std::span<const TResultField> Afields);
 std::u16string resultFieldsToText(std::span<const TResultField> Afields);
+
+// Ares with one more field at the end. JSON: Ares read back as an object and
+// written again with the member added; empty when Ares is not an object.
+std::u16string appendResultField(std::u16string_view Ares, const TResultField& Afield, bool AJSONout);

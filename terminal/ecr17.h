@@ -85,6 +85,34 @@ ECR17_API int ecr17_pay_async_polling(ecr17_client* client, char16_t** result, b
  * mark (the payment's result holds the receipt so far); true after a complete
  * receipt and when none was asked for. */
 ECR17_API int ecr17_receipt_complete(ecr17_client* client, bool* complete);
+/* Reverses the payment with the given STAN (six digits; NULL, empty or
+ * "000000": the last transaction). Like ecr17_pay in its result, time-out
+ * flag and receipt. */
+ECR17_API int ecr17_reversal(ecr17_client* client, const char16_t* stan, char16_t** result, bool* timed_out);
+/* The terminal's copy of its last result, rendered as a payment outcome. */
+ECR17_API int ecr17_last_result(ecr17_client* client, char16_t** result);
+/* The terminal's total since its last close: terminal id, result, total. */
+ECR17_API int ecr17_totals(ecr17_client* client, char16_t** result);
+
+/* The payment journal: a file where every payment and reversal is recorded
+ * before it goes to the terminal, so that an outcome lost to a dropped
+ * connection or a crash is recovered instead of charged again. NULL or
+ * empty: no journal (the default). While the journal holds an operation
+ * without an outcome, ecr17_pay, ecr17_pay_async and ecr17_reversal fail
+ * with "A previous payment has no outcome: recover it first". */
+ECR17_API int ecr17_set_journal(ecr17_client* client, const char16_t* path);
+/* ECR17_TRUE when an operation is pending; *description then describes it. */
+ECR17_API int ecr17_pending_operation(ecr17_client* client, char16_t** description);
+/* Asks the terminal for its last result and records it for the pending
+ * operation: ECR17_TRUE with the outcome in *result, whose "lastResultOf" is
+ * "pending" when it is the pending operation's and "other" when the terminal
+ * last did another one; ECR17_FALSE when the terminal did not answer (the
+ * operation stays pending). */
+ECR17_API int ecr17_recover(ecr17_client* client, char16_t** result);
+/* Ends the pending operation with the operator's note, when the terminal
+ * cannot tell what happened. */
+ECR17_API int ecr17_resolve_pending(ecr17_client* client, const char16_t* note);
+
 /* Asks the terminal for its status; *result gets the result text. */
 ECR17_API int ecr17_status(ecr17_client* client, char16_t** result);
 /* ECR17_TRUE when amount can be paid (0.01 to 999,999.99 in whole cents). */

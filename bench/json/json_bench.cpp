@@ -14,6 +14,7 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -28,11 +29,13 @@
 #include "uJSON.h"
 
 // ---- Peak heap use, counted at malloc (RapidJSON allocates with malloc,
-// not with operator new).
+// not with operator new) and at the aligned allocations (an aligned
+// operator new comes through aligned_alloc).
 
 extern "C" void* __libc_malloc(size_t);
 extern "C" void* __libc_calloc(size_t, size_t);
 extern "C" void* __libc_realloc(void*, size_t);
+extern "C" void* __libc_memalign(size_t, size_t);
 extern "C" void __libc_free(void*);
 
 namespace {
@@ -72,6 +75,25 @@ extern "C" void* realloc(void* old, size_t n)
     if (p != nullptr && gTracking.load(std::memory_order_relaxed))
         counted(static_cast<long>(malloc_usable_size(p)) - before);
     return p;
+}
+
+extern "C" void* memalign(size_t align, size_t n)
+{
+    void* p = __libc_memalign(align, n);
+    if (p != nullptr && gTracking.load(std::memory_order_relaxed))
+        counted(static_cast<long>(malloc_usable_size(p)));
+    return p;
+}
+
+extern "C" void* aligned_alloc(size_t align, size_t n)
+{
+    return memalign(align, n);
+}
+
+extern "C" int posix_memalign(void** out, size_t align, size_t n)
+{
+    *out = memalign(align, n);
+    return *out != nullptr ? 0 : ENOMEM;
 }
 
 extern "C" void free(void* p)

@@ -131,6 +131,19 @@ template <class F> int writeSetting(ecr17_client* AClient, F&& ASet)
     });
 }
 
+// An operation that answers with a result text and a flag.
+template <class F> int resultOf(ecr17_client* AClient, char16_t** AResult, F&& AOperation)
+{
+    if (!usable(AClient) || !AResult)
+        return ECR17_INVALID;
+    *AResult = nullptr;
+    return guarded(AClient, [&] {
+        std::u16string res;
+        const bool ok = AOperation(AClient->ecr, res);
+        return give(AResult, res, flag(ok));
+    });
+}
+
 } // namespace
 
 extern "C" {
@@ -214,14 +227,52 @@ int ecr17_pay_async_polling(ecr17_client* client, char16_t** result, bool* timed
 
 int ecr17_status(ecr17_client* client, char16_t** result)
 {
-    if (!usable(client) || !result)
+    return resultOf(client, result, [](TECR& e, std::u16string& r) { return e.status(r); });
+}
+
+int ecr17_reversal(ecr17_client* client, const char16_t* stan, char16_t** result, bool* timed_out)
+{
+    if (!usable(client) || !result || !timed_out)
         return ECR17_INVALID;
     *result = nullptr;
+    *timed_out = false;
     return guarded(client, [&] {
         std::u16string res;
-        const bool ok = client->ecr.status(res);
+        bool timeout = false;
+        const bool ok = client->ecr.reversal(textOf(stan), res, timeout);
+        *timed_out = timeout;
         return give(result, res, flag(ok));
     });
+}
+
+int ecr17_last_result(ecr17_client* client, char16_t** result)
+{
+    return resultOf(client, result, [](TECR& e, std::u16string& r) { return e.lastResult(r); });
+}
+
+int ecr17_totals(ecr17_client* client, char16_t** result)
+{
+    return resultOf(client, result, [](TECR& e, std::u16string& r) { return e.totals(r); });
+}
+
+int ecr17_pending_operation(ecr17_client* client, char16_t** description)
+{
+    return resultOf(client, description, [](TECR& e, std::u16string& r) { return e.pendingOperation(r); });
+}
+
+int ecr17_recover(ecr17_client* client, char16_t** result)
+{
+    return resultOf(client, result, [](TECR& e, std::u16string& r) { return e.recover(r); });
+}
+
+int ecr17_set_journal(ecr17_client* client, const char16_t* path)
+{
+    return writeSetting(client, [&](TECR& e) { e.setJournal(textOf(path)); });
+}
+
+int ecr17_resolve_pending(ecr17_client* client, const char16_t* note)
+{
+    return writeSetting(client, [&](TECR& e) { e.resolvePending(textOf(note)); });
 }
 
 int ecr17_amount_validate(ecr17_client* client, int64_t amount)

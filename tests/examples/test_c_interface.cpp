@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <utility>
 #include <string>
@@ -60,6 +61,13 @@ TEST(CInterfaceNull, EveryFunctionRefusesANullHandle)
         ecr17_get_json_out(nullptr, &flag),
         ecr17_set_json_out(nullptr, true),
         ecr17_receipt_complete(nullptr, &flag),
+        ecr17_reversal(nullptr, nullptr, &text, &flag),
+        ecr17_last_result(nullptr, &text),
+        ecr17_totals(nullptr, &text),
+        ecr17_set_journal(nullptr, u"j"),
+        ecr17_pending_operation(nullptr, &text),
+        ecr17_recover(nullptr, &text),
+        ecr17_resolve_pending(nullptr, u"n"),
         ecr17_log_enable(nullptr),
     };
     for (int r : results)
@@ -190,6 +198,45 @@ TEST_F(CInterface, ReceiptCutShortIsVisible)
     ASSERT_EQ(ecr17_receipt_complete(client, &complete), ECR17_TRUE);
     EXPECT_FALSE(complete);
     EXPECT_EQ(ecr17_receipt_complete(client, nullptr), ECR17_INVALID);
+}
+
+// A charged payment whose outcome never arrived, recovered through the
+// journal; then a reversal and the totals.
+TEST_F(CInterface, RecoveryReversalAndTotals)
+{
+    TSimBehaviour dropping;
+    dropping.drop = TSimDrop::AfterCharge;
+    TTerminalSim sim{dropping};
+    connectTo(sim);
+    const std::string journal = ::testing::TempDir() + "ecr17-c-journal.jsonl";
+    std::remove(journal.c_str());
+    const std::u16string journal16(journal.begin(), journal.end());
+    ASSERT_EQ(ecr17_set_journal(client, journal16.c_str()), ECR17_TRUE);
+
+    char16_t* result = nullptr;
+    bool timedOut = true;
+    EXPECT_EQ(ecr17_pay(client, 100, nullptr, &result, &timedOut), ECR17_ERROR);
+    EXPECT_EQ(ecr17_pending_operation(client, &result), ECR17_TRUE);
+    EXPECT_EQ(take(result).rfind(u"Operation: payment\nAmount: 0.01\n", 0), 0u);
+    EXPECT_EQ(ecr17_pay(client, 100, nullptr, &result, &timedOut), ECR17_ERROR);
+    EXPECT_EQ(take(ecr17_last_error(client)), u"A previous payment has no outcome: recover it first");
+    EXPECT_EQ(sim.ledger().charges(), 1u);
+
+    ASSERT_EQ(ecr17_recover(client, &result), ECR17_TRUE);
+    const std::u16string recovered = take(result);
+    EXPECT_NE(recovered.find(u"STAN: 000001\n"), std::u16string::npos);
+    EXPECT_NE(recovered.find(u"Last result of: pending\n"), std::u16string::npos);
+    EXPECT_EQ(ecr17_pending_operation(client, &result), ECR17_FALSE);
+    EXPECT_EQ(take(result), u"");
+    EXPECT_EQ(ecr17_resolve_pending(client, u"none"), ECR17_ERROR);
+
+    ASSERT_EQ(ecr17_last_result(client, &result), ECR17_TRUE);
+    EXPECT_NE(take(result).find(u"STAN: 000001\n"), std::u16string::npos);
+    ASSERT_EQ(ecr17_reversal(client, u"000001", &result, &timedOut), ECR17_TRUE);
+    EXPECT_NE(take(result).find(u"Result: 00\n"), std::u16string::npos);
+    ASSERT_EQ(ecr17_totals(client, &result), ECR17_TRUE);
+    EXPECT_EQ(take(result), u"Terminal ID: SIM00001\nResult: 00\nTotal: 0.00\n");
+    std::remove(journal.c_str());
 }
 
 struct TCompletion {

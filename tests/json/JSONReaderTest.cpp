@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -181,5 +183,78 @@ TEST(JSONReader, HostileTexts)
         if (tree) {  // whatever was read can be written and read again the same way
             EXPECT_EQ(readBack(TJSON::GenerateText(tree.get())), TJSON::GenerateText(tree.get()));
         }
+    }
+}
+
+namespace {
+
+// Counts its destructions: a node put into a read document must be freed
+// with it.
+struct TFreedProbe : TJSONnull {
+    static inline int freed = 0;
+    ~TFreedProbe() override { ++freed; }
+};
+
+struct DocumentUse {
+    const char* what;
+    int probes;  // probes the use puts into the document
+    std::function<void(TJSONobject&)> use;
+    std::u16string text;  // the document written after the use
+};
+
+}  // namespace
+
+// A read document is freed with all it holds however it was used: read only,
+// looked up, changed, or holding nodes and documents from elsewhere. The
+// sanitizer build checks that nothing leaks or is freed twice.
+TEST(JSONReader, ReadDocumentsAreFreedWithAllTheyHoldHoweverUsed)
+{
+    std::u16string bigList = u"[";
+    for (int i = 0; i < 2000; ++i)
+        bigList += u"\"element number " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u"\",";
+    bigList.back() = u']';
+    const std::u16string text = u"{\"list\":[1,\"a string on the heap\",{\"b\":null}],\"a long member name\":true,"
+                                u"\"c\":{},\"big\":" + bigList + u"}";
+    const std::u16string tail = u",\"big\":" + bigList + u"}";
+    auto list = [](TJSONobject& o) { return static_cast<TJSONlist*>(o.OldGetField(u"list")); };
+    const DocumentUse uses[] = {
+        {"read only", 0, [](TJSONobject&) {}, text},
+        {"looked up", 0, [](TJSONobject& o) { EXPECT_EQ(o.IndexOfName(u"c"), 2); }, text},
+        {"member added", 1, [](TJSONobject& o) { o.Add(u"p", std::make_unique<TFreedProbe>()); },
+         text.substr(0, text.size() - 1) + u",\"p\":null}"},
+        {"element added deeper", 1, [&](TJSONobject& o) { list(o)->Add(std::make_unique<TFreedProbe>()); },
+         u"{\"list\":[1,\"a string on the heap\",{\"b\":null},null],\"a long member name\":true,\"c\":{}" + tail},
+        {"member replaced", 1,
+         [](TJSONobject& o) { o.SetChild(1, TJSONobjectmethod::Generate(u"q", std::make_unique<TFreedProbe>())); },
+         u"{\"list\":[1,\"a string on the heap\",{\"b\":null}],\"q\":null,\"c\":{}" + tail},
+        {"value replaced", 1, [](TJSONobject& o) { o.OldSetField(u"c", std::make_unique<TFreedProbe>()); },
+         u"{\"list\":[1,\"a string on the heap\",{\"b\":null}],\"a long member name\":true,\"c\":null" + tail},
+        {"members removed", 0, [](TJSONobject& o) { o.Delete(0); o.Delete(2); },
+         u"{\"a long member name\":true,\"c\":{}}"},
+        {"string and name changed", 0,
+         [&](TJSONobject& o) {
+             list(o)->GetChild(1)->setValue(std::u16string(u"another string on the heap"));
+             static_cast<TJSONobjectmethod*>(o.GetChild(1))->setName(u"another long member name");
+         },
+         u"{\"list\":[1,\"another string on the heap\",{\"b\":null}],\"another long member name\":true,\"c\":{}" +
+             tail},
+        {"another document inside", 0, [&](TJSONobject& o) { o.OldSetField(u"c", TJSON::ParseText(u"[\"x\"]")); },
+         u"{\"list\":[1,\"a string on the heap\",{\"b\":null}],\"a long member name\":true,\"c\":[\"x\"]" + tail},
+    };
+    for (const DocumentUse& u : uses) {
+        SCOPED_TRACE(u.what);
+        TFreedProbe::freed = 0;
+        {
+            std::unique_ptr<TJSONbase> tree = TJSON::ParseText(text);
+            auto* object = dynamic_cast<TJSONobject*>(tree.get());
+            ASSERT_NE(object, nullptr);
+            u.use(*object);
+            EXPECT_EQ(TJSON::GenerateText(*object), u.text);
+            // A document without probes goes as part of another tree.
+            TJSONlist outer;
+            if (u.probes == 0)
+                outer.Add(std::move(tree));
+        }
+        EXPECT_EQ(TFreedProbe::freed, u.probes);
     }
 }

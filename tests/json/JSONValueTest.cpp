@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <typeinfo>
@@ -106,6 +109,29 @@ TEST(JSONobject, PositionsOutOfRangeAndMemberRecords)
     EXPECT_EQ(obj.IndexOfObject(obj.GetChild(1)), -1);
     EXPECT_EQ(obj.OldGetField(u"missing"), nullptr);
 }
+
+namespace {
+
+template <class T>
+concept AddsToObject = requires(TJSONobject& o, T&& v) { o.Add(u"name", std::forward<T>(v)); };
+template <class T>
+concept AddsToList = requires(TJSONlist& l, T&& v) { l.Add(std::forward<T>(v)); };
+
+// Narrow text would convert to bool and be stored as true: it must not
+// compile, while UTF-16 text and the other plain values do.
+template <class T>
+constexpr bool refused = !AddsToObject<T> && !AddsToList<T>;
+template <class T>
+constexpr bool accepted = AddsToObject<T> && AddsToList<T>;
+
+static_assert(refused<const char (&)[5]> && refused<const char*> && refused<char*> && refused<std::string> &&
+              refused<const std::string&> && refused<const char8_t*> && refused<const wchar_t*> &&
+              refused<const char32_t*> && refused<const unsigned char*> && refused<std::u8string>);
+static_assert(accepted<const char16_t (&)[5]> && accepted<const char16_t*> && accepted<std::u16string> &&
+              accepted<bool> && accepted<double> && accepted<std::int32_t> && accepted<std::nullptr_t> &&
+              accepted<std::unique_ptr<TJSONbase>>);
+
+}  // namespace
 
 TEST(JSONobject, TypedGetters)
 {

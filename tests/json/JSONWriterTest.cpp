@@ -118,6 +118,35 @@ TEST(JSONWriter, Table)
         {"negative zero", [] { return num(-0.0L); }, u"-0"},
         {"not finite", [=] { return list([=](TJSONlist& l) { l.Add(inf); l.Add(-inf); l.Add(std::nan("")); }); },
          u"[null,null,null]"},
+        {"subnormals keep 15 digits",
+         [] {
+             return list([](TJSONlist& l) {
+                 l.Add(std::numeric_limits<double>::denorm_min());
+                 l.Add(-2.5e-320);
+                 l.Add(1e-310);
+                 l.Add(num(std::numeric_limits<long double>::denorm_min()));
+             });
+         },
+         u"[4.94065645841247e-324,-2.49997216795671e-320,9.99999999999997e-311,3.64519953188247e-4951]"},
+        {"empty object positions are left out with their commas",
+         [] {
+             auto o = object([](TJSONobject& m) {
+                 for (const char16_t* name : {u"a", u"b", u"c", u"d"})
+                     m.Add(name, 1);
+             });
+             o->SetChild(0, nullptr);
+             o->SetChild(2, nullptr);
+             return o;
+         },
+         u"{\"b\":1,\"d\":1}"},
+        {"an object of empty positions only",
+         [] {
+             auto o = object([](TJSONobject& m) { m.Add(u"a", 1); m.Add(u"b", 2); });
+             o->SetChild(1, nullptr);
+             o->SetChild(0, nullptr);
+             return o;
+         },
+         u"{}"},
         {"a lone member record", [] { return TJSONobjectmethod::Generate(u"k", str(u"v")); }, u"\"k\":\"v\""},
     };
     for (const WriterCase& c : cases) {

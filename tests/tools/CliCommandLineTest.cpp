@@ -1,4 +1,5 @@
 #include "CliAmount.h"
+#include "CliCommands.h"
 #include "CliCommandLine.h"
 #include "ToolArgs.h"
 
@@ -13,7 +14,7 @@ namespace {
 TCliRequest parse(std::vector<const char*> Aargs)
 {
     Aargs.insert(Aargs.begin(), "ecr17");
-    return cliParseCommandLine(static_cast<int>(Aargs.size()), Aargs.data());
+    return cliParseCommandLine(static_cast<int>(Aargs.size()), Aargs.data(), cliCommands());
 }
 
 } // namespace
@@ -58,7 +59,8 @@ TEST(CliCommandLine, ReadsCommandsAndOptions)
     const TCliRequest pay =
         parse({"--host", "10.0.0.5", "--port", "9200", "--timeout", "7", "--print-mode", "2", "--text", "--cols", "30",
                "--log", "/tmp/x.log", "--progress", "pay", "12.5", "Caffè"});
-    EXPECT_EQ(pay.command, TCliCommand::Pay);
+    ASSERT_NE(pay.command, nullptr);
+    EXPECT_EQ(pay.command->name, "pay");
     EXPECT_EQ(pay.host, "10.0.0.5");
     EXPECT_EQ(pay.port, 9200);
     EXPECT_EQ(pay.timeout, 7);
@@ -71,7 +73,8 @@ TEST(CliCommandLine, ReadsCommandsAndOptions)
     EXPECT_EQ(pay.description, "Caffè");
 
     const TCliRequest status = parse({"--host", "h", "status"});
-    EXPECT_EQ(status.command, TCliCommand::Status);
+    ASSERT_NE(status.command, nullptr);
+    EXPECT_EQ(status.command->name, "status");
     EXPECT_EQ(status.port, 9100);
     EXPECT_EQ(status.printMode, 0);
     EXPECT_FALSE(status.text);
@@ -79,9 +82,9 @@ TEST(CliCommandLine, ReadsCommandsAndOptions)
 
     EXPECT_EQ(parse({"validate", "-1"}).amount, -10000);
     EXPECT_TRUE(parse({"--host", "h", "reprint", "--service-ticket"}).serviceTicket);
-    EXPECT_EQ(parse({"format-receipt"}).command, TCliCommand::FormatReceipt);
-    EXPECT_EQ(parse({"--help"}).command, TCliCommand::Help);
-    EXPECT_EQ(parse({"status", "--help"}).command, TCliCommand::Help);
+    EXPECT_EQ(parse({"format-receipt"}).command->name, "format-receipt");
+    EXPECT_EQ(parse({"--help"}).command, nullptr);
+    EXPECT_EQ(parse({"status", "--help"}).command, nullptr);
 }
 
 TEST(CliCommandLine, RefusesWrongCommandLinesWithOneLine)

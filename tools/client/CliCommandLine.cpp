@@ -3,6 +3,7 @@
 #include "CliAmount.h"
 #include "ToolArgs.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string_view>
@@ -31,30 +32,13 @@ const std::vector<TOption>& options()
         {"--text", [](TArgCursor&, TCliRequest& r) { r.text = true; }},
         {"--cols", [](TArgCursor& a, TCliRequest& r) { r.cols = static_cast<std::uint16_t>(a.numberOf("--cols", 12, 64)); }},
         {"--log", [](TArgCursor& a, TCliRequest& r) { r.logFile = std::string(a.valueOf("--log")); }},
+        {"--journal", [](TArgCursor& a, TCliRequest& r) { r.journal = std::string(a.valueOf("--journal")); }},
         {"--progress", [](TArgCursor&, TCliRequest& r) { r.progress = true; }},
         {"--service-ticket", [](TArgCursor&, TCliRequest& r) { r.serviceTicket = true; }},
-        {"--help", [](TArgCursor&, TCliRequest& r) { r.command = TCliCommand::Help; }},
+        {"--help", [](TArgCursor&, TCliRequest& r) { r.command = nullptr; }},
     };
     return table;
 }
-
-struct TCommandSyntax {
-    std::string_view name;
-    TCliCommand command;
-    std::size_t minArgs;
-    std::size_t maxArgs;
-    bool needsHost;
-};
-
-constexpr TCommandSyntax commands[] = {
-    {"status", TCliCommand::Status, 0, 0, true},
-    {"pay", TCliCommand::Pay, 1, 2, true},
-    {"pay-async", TCliCommand::PayAsync, 1, 2, true},
-    {"reprint", TCliCommand::Reprint, 0, 0, true},
-    {"close-session", TCliCommand::CloseSession, 0, 0, true},
-    {"validate", TCliCommand::Validate, 1, 1, false},
-    {"format-receipt", TCliCommand::FormatReceipt, 0, 0, false},
-};
 
 // "-1" is an amount, not an option; "--x" and "-x" are options.
 bool isOption(std::string_view Aarg)
@@ -73,9 +57,9 @@ void applyOption(std::string_view Aname, TArgCursor& Aargs, TCliRequest& Areques
     throw TUsageError("unknown option \"" + std::string(Aname) + "\"");
 }
 
-const TCommandSyntax& commandNamed(std::string_view Aname)
+const TCliCommandSpec& commandNamed(TCliCommands Acommands, std::string_view Aname)
 {
-    for (const TCommandSyntax& entry : commands)
+    for (const TCliCommandSpec& entry : Acommands)
         if (entry.name == Aname)
             return entry;
     throw TUsageError("unknown command \"" + std::string(Aname) + "\"");
@@ -90,26 +74,46 @@ Currency amountOf(std::string_view Atext)
     return *amount;
 }
 
-void applyCommand(const std::vector<std::string_view>& Apositional, TCliRequest& Arequest)
+void checkOptions(const TCliCommandSpec& Aentry, const TCliRequest& Arequest)
 {
-    const TCommandSyntax& entry = commandNamed(Apositional.front());
+    const std::string name(Aentry.name);
+    if (Aentry.needsHost && Arequest.host.empty())
+        throw TUsageError(name + " needs --host");
+    if (Arequest.serviceTicket && name != "reprint")
+        throw TUsageError("--service-ticket goes with reprint only");
+    if (Aentry.journal == TCliJournal::Required && !Arequest.journal)
+        throw TUsageError(name + " needs --journal");
+    if (Aentry.journal == TCliJournal::Refused && Arequest.journal)
+        throw TUsageError("--journal goes with pay, pay-async, reversal, pending, recover and resolve only");
+}
+
+void applyArguments(const TCliCommandSpec& Aentry, std::span<const std::string_view> Aargs, TCliRequest& Arequest)
+{
+    if (Aargs.empty())
+        return;
+    if (Aentry.args == TCliArgs::AmountText) {
+        Arequest.amount = amountOf(Aargs[0]);
+        if (Aargs.size() == 2)
+            Arequest.description = Aargs[1];
+    } else if (Aentry.args == TCliArgs::Text) {
+        Arequest.argument = Aargs[0];
+    }
+}
+
+void applyCommand(TCliCommands Acommands, const std::vector<std::string_view>& Apositional, TCliRequest& Arequest)
+{
+    const TCliCommandSpec& entry = commandNamed(Acommands, Apositional.front());
     const std::size_t args = Apositional.size() - 1;
     if (args < entry.minArgs || args > entry.maxArgs)
         throw TUsageError("wrong number of arguments for " + std::string(entry.name) + " (see --help)");
-    if (entry.needsHost && Arequest.host.empty())
-        throw TUsageError(std::string(entry.name) + " needs --host");
-    if (Arequest.serviceTicket && entry.command != TCliCommand::Reprint)
-        throw TUsageError("--service-ticket goes with reprint only");
-    Arequest.command = entry.command;
-    if (args >= 1)
-        Arequest.amount = amountOf(Apositional[1]);
-    if (args == 2)
-        Arequest.description = Apositional[2];
+    checkOptions(entry, Arequest);
+    Arequest.command = &entry;
+    applyArguments(entry, std::span(Apositional).subspan(1), Arequest);
 }
 
 } // namespace
 
-TCliRequest cliParseCommandLine(int Aargc, const char* const* Aargv)
+TCliRequest cliParseCommandLine(int Aargc, const char* const* Aargv, TCliCommands Acommands)
 {
     TCliRequest request;
     bool help = false;
@@ -127,20 +131,20 @@ TCliRequest cliParseCommandLine(int Aargc, const char* const* Aargv)
         return request;
     if (positional.empty())
         throw TUsageError("no command given (see --help)");
-    applyCommand(positional, request);
+    applyCommand(Acommands, positional, request);
     return request;
 }
 
-std::string cliUsageText()
+std::string cliUsageText(TCliCommands Acommands)
 {
-    return "Usage:\n"
-           "  ecr17 [options] status\n"
-           "  ecr17 [options] pay AMOUNT [DESCRIPTION]\n"
-           "  ecr17 [options] pay-async AMOUNT [DESCRIPTION]\n"
-           "  ecr17 [options] reprint [--service-ticket]\n"
-           "  ecr17 [options] close-session\n"
-           "  ecr17 validate AMOUNT\n"
-           "  ecr17 [--cols N] format-receipt      (receipt text on standard input)\n"
+    constexpr std::size_t synopsisWidth = 48;
+    std::string usage = "Usage:\n";
+    for (const TCliCommandSpec& entry : Acommands) {
+        std::string line = "  ecr17 " + std::string(entry.synopsis);
+        line.resize(std::max(line.size() + 1, synopsisWidth), ' ');
+        usage += line + std::string(entry.help) + "\n";
+    }
+    return usage +
            "\n"
            "AMOUNT is a decimal with \".\" and at most four decimals (0.01, 12.5, -1, 0).\n"
            "\n"
@@ -152,6 +156,8 @@ std::string cliUsageText()
            "  --text               labelled lines instead of JSON\n"
            "  --cols N             receipt width, 12..64 (default 24)\n"
            "  --log FILE           write the diagnostic log next to FILE (extension .dlog)\n"
+           "  --journal FILE       the payment journal: payments and reversals are recorded before they are\n"
+           "                       sent, and refused while one has no outcome (see recover)\n"
            "  --progress           show the terminal's progress texts on standard error\n"
            "  --service-ticket     reprint the service ticket\n"
            "  --help               show this text\n"

@@ -5,6 +5,19 @@
 #include <cstddef>
 #include <string>
 
+// Where the terminal drops the connection during one payment request (the
+// dropPayment-th it reads; the others go through), so that a cash
+// register's recovery can be tried at each point.
+enum class TSimDrop {
+    None,
+    BeforeAck,          // closes instead of acknowledging the request: nothing charged
+    AfterAck,           // closes after the acknowledgement: nothing charged
+    AfterCharge,        // charges, then closes before the outcome
+    AfterOutcome,       // charges, sends the outcome, closes before its acknowledgement
+    SilentAfterCharge,  // charges, then never answers again on the connection
+    DuringReceipt,      // charges, sends the outcome and one receipt block, closes
+};
+
 struct TSimBehaviour {
     using ms = std::chrono::milliseconds;
 
@@ -72,6 +85,8 @@ struct TSimBehaviour {
     // A payment request is not acknowledged, but charged: its outcome follows
     // the acknowledgement of the next command on the same connection.
     bool lateOutcome = false;
+    TSimDrop drop = TSimDrop::None;
+    std::size_t dropPayment = 1;
 };
 
 // Bytes that hold no control character of the link, for garbage.

@@ -72,6 +72,21 @@ std::string simOutcomePayload(const TSimBehaviour& Ab, unsigned Astan, std::stri
            simFit(Ab.cardType, 1) + simFit(Ab.acquirerID, 11) + digits(Astan, 6) + simFit(Ab.onlineID, 6);
 }
 
+std::string simTotalsPayload(const TSimBehaviour& Ab, long long Acents)
+{
+    return simFit(Ab.termID, 8) + "0T00" + digits(static_cast<unsigned long long>(Acents < 0 ? 0 : Acents), 16);
+}
+
+unsigned simReversalStan(std::string_view Apayload)
+{
+    if (Apayload.size() < 24)
+        return 0;
+    unsigned stan = 0;
+    const auto field = Apayload.substr(18, 6);
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), stan);
+    return error == std::errc() && end == field.data() + field.size() ? stan : 0;
+}
+
 std::vector<std::string> simReceiptBlocks(const std::vector<std::string>& Alines, std::size_t Acount)
 {
     std::vector<std::string> lines = Alines;

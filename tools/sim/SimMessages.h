@@ -14,6 +14,14 @@ std::string simFit(std::string_view Atext, std::size_t Awidth);
 // date and time (21-30), status character (31), software release (32-).
 std::string simStatusPayload(const TSimBehaviour& Abehaviour, std::string_view AdateTime);
 
+// Terminal id (1-8), message code "T" (10), result "00" (11-12), the total
+// in cents as 16 digits (13-28).
+std::string simTotalsPayload(const TSimBehaviour& Abehaviour, long long Acents);
+
+// The STAN of a reversal request payload (its characters 19-24); 0 (the last
+// payment) when unreadable.
+unsigned simReversalStan(std::string_view Apayload);
+
 // Terminal id (1-8), message code (10), result (11-12), then either the
 // approved group (13-47: PAN, transaction type, auth code, date/time) or the
 // refusal text (13-36), then card type (48), acquirer id (49-59), STAN

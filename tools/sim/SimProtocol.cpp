@@ -6,6 +6,8 @@
 #include "SimTransmitter.h"
 
 #include <optional>
+#include <cstdint>
+#include <utility>
 
 // The state of one connection.
 struct TSimProtocol::TExchange {
@@ -37,7 +39,10 @@ std::string orClock(const std::string& Afixed, std::string (*Aclock)())
 
 } // namespace
 
-TSimProtocol::TSimProtocol(TSimBehaviour Abehaviour) : Fbehaviour(std::move(Abehaviour)), Fstan(Fbehaviour.stan) {}
+TSimProtocol::TSimProtocol(TSimBehaviour Abehaviour)
+    : Fbehaviour(std::move(Abehaviour)), Fstan(Fbehaviour.stan)
+{
+}
 
 void TSimProtocol::serve(TSimLink& Alink)
 {
@@ -54,35 +59,89 @@ void TSimProtocol::handle(TExchange& Ax, const std::string& Aframe)
     const std::string payload = simPayload(Aframe);
     const char code = messageCode(payload);
     if (code == 'P' && Fbehaviour.lateOutcome) {
-        holdOutcome();
+        holdOutcome(simRequestCents(payload));
         return;
     }
+    const TSimDrop drop = code == 'P' ? takeDrop() : TSimDrop::None;
+    if (drop == TSimDrop::BeforeAck)
+        Ax.link.close();
     Ax.link.pause(Fbehaviour.ackDelay);
     const bool progressWithAck = code == 'P' && Fbehaviour.onePacket && !Fbehaviour.ackButNoAnswer;
     Ax.out.frame(progressWithAck ? simAckFrame() + progressTexts() : simAckFrame());
     sendHeldOutcome(Ax);
+    if (drop == TSimDrop::AfterAck)
+        Ax.link.close();
     if (Fbehaviour.ackButNoAnswer)
         return;
-    switch (code) {
+    answer(Ax, code, payload, progressWithAck, drop);
+}
+
+void TSimProtocol::answer(TExchange& Ax, char Acode, const std::string& Apayload, bool AprogressSent, TSimDrop Adrop)
+{
+    switch (Acode) {
     case 's':
         answerStatus(Ax);
         break;
     case 'E':
-        FprintMode = payload.size() > 10 ? payload[10] : '0';
+        FprintMode = Apayload.size() > 10 ? Apayload[10] : '0';
         break;
     case 'P':
-        answerPayment(Ax, payload, progressWithAck);
+        answerPayment(Ax, Apayload, AprogressSent, Adrop);
+        break;
+    case 'S':
+        answerReversal(Ax, simReversalStan(Apayload));
+        break;
+    case 'G':
+        answerLastResult(Ax);
+        break;
+    case 'T':
+        sendAnswer(Ax, simFrame(simTotalsPayload(Fbehaviour, Fledger.total())));
+        break;
+    case 'C':
+        Fledger.close();
         break;
     default:
-        break;  // reprint, close session and anything else: acknowledged only
+        break;  // reprint and anything else: acknowledged only
     }
+}
+
+TSimDrop TSimProtocol::takeDrop()
+{
+    return ++FpaymentRequests == Fbehaviour.dropPayment ? Fbehaviour.drop : TSimDrop::None;
+}
+
+void TSimProtocol::sendAnswer(TExchange& Ax, const std::string& Aframe)
+{
+    Ax.link.pause(Fbehaviour.answerDelay);
+    Ax.out.frame(Aframe);
+    awaitAck(Ax);
+}
+
+void TSimProtocol::answerLastResult(TExchange& Ax)
+{
+    // A terminal that has done nothing yet has nothing to send.
+    if (const std::optional<std::string> last = Fledger.lastResult())
+        sendAnswer(Ax, *last);
+}
+
+void TSimProtocol::answerReversal(TExchange& Ax, unsigned Astan)
+{
+    const std::optional<long long> cents = Fledger.reverse(Astan);
+    TSimBehaviour outcome = Fbehaviour;
+    if (!cents) {
+        outcome.result = "01";
+        outcome.refusal = "REVERSAL REFUSED";
+    }
+    const std::string frame = outcomeFrame(outcome);
+    Ax.link.pause(Fbehaviour.answerDelay);
+    Ax.out.frame(frame);
+    if (awaitAck(Ax) && cents && (FprintMode == '1' || FprintMode == '2'))
+        sendReceipt(Ax, receiptBlocks(*cents));
 }
 
 void TSimProtocol::answerStatus(TExchange& Ax)
 {
-    Ax.link.pause(Fbehaviour.answerDelay);
-    Ax.out.frame(simFrame(simStatusPayload(Fbehaviour, orClock(Fbehaviour.statusDateTime, simStatusClock))));
-    awaitAck(Ax);
+    sendAnswer(Ax, simFrame(simStatusPayload(Fbehaviour, orClock(Fbehaviour.statusDateTime, simStatusClock))));
 }
 
 std::string TSimProtocol::progressTexts() const
@@ -98,13 +157,23 @@ std::string TSimProtocol::progressText(std::size_t Aindex)
     return "PROGRESS " + std::to_string(Aindex);
 }
 
-std::string TSimProtocol::charge()
+std::string TSimProtocol::outcomeFrame(const TSimBehaviour& Aoutcome)
 {
     const unsigned stan = Fstan++;
-    return simFrame(simOutcomePayload(Fbehaviour, stan, orClock(Fbehaviour.outcomeDateTime, simOutcomeClock)));
+    std::string frame = simFrame(simOutcomePayload(Aoutcome, stan, orClock(Aoutcome.outcomeDateTime, simOutcomeClock)));
+    Fledger.saveResult(frame);
+    return frame;
 }
 
-void TSimProtocol::answerPayment(TExchange& Ax, const std::string& Apayload, bool AprogressSent)
+std::string TSimProtocol::charge(long long Acents)
+{
+    std::string frame = outcomeFrame(Fbehaviour);
+    if (Fbehaviour.result == "00")
+        Fledger.charged(Fstan - 1, Acents);
+    return frame;
+}
+
+void TSimProtocol::answerPayment(TExchange& Ax, const std::string& Apayload, bool AprogressSent, TSimDrop Adrop)
 {
     if (Fbehaviour.flood)
         Ax.link.flood(std::string(1, '\x02'), std::string(16384, 'F'));
@@ -113,13 +182,20 @@ void TSimProtocol::answerPayment(TExchange& Ax, const std::string& Apayload, boo
         Ax.out.progress(progressText(i));
     }
     Ax.link.pause(Fbehaviour.answerDelay);
-    const std::string outcome = charge();
+    const long long cents = simRequestCents(Apayload);
+    const std::string outcome = charge(cents);
+    if (Adrop == TSimDrop::AfterCharge)
+        Ax.link.close();
+    if (Adrop == TSimDrop::SilentAfterCharge)
+        Ax.link.readUntilClosed();
     const bool withReceipt = FprintMode == '1' || FprintMode == '2';
     if (Fbehaviour.onePacket && withReceipt) {
-        sendInOnePacket(Ax, outcome, receiptBlocks(simRequestCents(Apayload)));
+        sendInOnePacket(Ax, outcome, receiptBlocks(cents));
         return;
     }
     Ax.out.frame(outcome);
+    if (Adrop == TSimDrop::AfterOutcome)
+        Ax.link.close();
     if (!awaitAck(Ax) || !withReceipt)
         return;
     if (Fbehaviour.repeatOutcome)
@@ -127,7 +203,7 @@ void TSimProtocol::answerPayment(TExchange& Ax, const std::string& Apayload, boo
     if (Fbehaviour.endlessReceipt)
         sendEndlessReceipt(Ax);
     else
-        sendReceipt(Ax, receiptBlocks(simRequestCents(Apayload)));
+        sendReceipt(Ax, receiptBlocks(cents), Adrop == TSimDrop::DuringReceipt ? 1 : SIZE_MAX);
 }
 
 std::vector<std::string> TSimProtocol::receiptBlocks(long long Acents) const
@@ -136,9 +212,12 @@ std::vector<std::string> TSimProtocol::receiptBlocks(long long Acents) const
     return simReceiptBlocks(lines, Fbehaviour.receiptBlocks);
 }
 
-void TSimProtocol::sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks)
+void TSimProtocol::sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks, std::size_t AcloseAfter)
 {
+    std::size_t sent = 0;
     for (const std::string& block : Ablocks) {
+        if (sent++ == AcloseAfter)
+            Ax.link.close();
         Ax.link.pause(Fbehaviour.receiptDelay);
         Ax.out.frame(simFrame(block));
         if (!awaitAck(Ax))
@@ -177,11 +256,11 @@ void TSimProtocol::sendEndlessReceipt(TExchange& Ax)
     }
 }
 
-void TSimProtocol::holdOutcome()
+void TSimProtocol::holdOutcome(long long Acents)
 {
     // The attempts that repeat the request charge nothing more.
     if (!FheldOutcome)
-        FheldOutcome = charge();
+        FheldOutcome = charge(Acents);
 }
 
 void TSimProtocol::sendHeldOutcome(TExchange& Ax)

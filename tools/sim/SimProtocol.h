@@ -10,7 +10,9 @@
 #pragma once
 
 #include "SimBehaviour.h"
+#include "SimLedger.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,24 +25,35 @@ public:
     explicit TSimProtocol(TSimBehaviour Abehaviour);
     // Serves one connection until it ends (TSimLinkEnded).
     void serve(TSimLink& Alink);
+    const TSimLedger& ledger() const noexcept { return Fledger; }
 
 private:
     struct TExchange;
 
     void handle(TExchange& Ax, const std::string& Aframe);
     void answerStatus(TExchange& Ax);
-    void answerPayment(TExchange& Ax, const std::string& Apayload, bool AprogressSent);
-    // The outcome frame of a new charge (the next STAN).
-    std::string charge();
+    void answer(TExchange& Ax, char Acode, const std::string& Apayload, bool AprogressSent, TSimDrop Adrop);
+    void answerPayment(TExchange& Ax, const std::string& Apayload, bool AprogressSent, TSimDrop Adrop);
+    void answerReversal(TExchange& Ax, unsigned Astan);
+    void answerLastResult(TExchange& Ax);
+    // Sends a response and reads its acknowledgement.
+    void sendAnswer(TExchange& Ax, const std::string& Aframe);
+    // The drop of the first payment, once.
+    TSimDrop takeDrop();
+    // An outcome frame with the next STAN, saved as the last result.
+    std::string outcomeFrame(const TSimBehaviour& Aoutcome);
+    // The outcome frame of a payment of Acents, charged when approved.
+    std::string charge(long long Acents);
     std::string progressTexts() const;
     static std::string progressText(std::size_t Aindex);
     std::vector<std::string> receiptBlocks(long long Acents) const;
-    void sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks);
+    // Closes instead of the block after the first AcloseAfter.
+    void sendReceipt(TExchange& Ax, const std::vector<std::string>& Ablocks, std::size_t AcloseAfter = SIZE_MAX);
     // Faults of a hostile terminal.
     void sendInOnePacket(TExchange& Ax, const std::string& Aoutcome, const std::vector<std::string>& Ablocks);
     [[noreturn]] void repeat(TExchange& Ax, const std::string& Aframe);
     void sendEndlessReceipt(TExchange& Ax);
-    void holdOutcome();
+    void holdOutcome(long long Acents);
     void sendHeldOutcome(TExchange& Ax);
     // True when the next frame is the client's acknowledgement; any other
     // frame is kept as the next command.
@@ -49,6 +62,8 @@ private:
     TSimBehaviour Fbehaviour;
     char FprintMode = '0';
     unsigned Fstan;
+    std::size_t FpaymentRequests = 0;
+    TSimLedger Fledger;
     // A charged payment whose outcome waits for the next command.
     std::optional<std::string> FheldOutcome;
 };

@@ -59,16 +59,25 @@ TTerminalSim::TTerminalSim(std::vector<TSimScript> Ascripts, TSimConfig Aconfig)
 }
 
 TTerminalSim::TTerminalSim(TSimBehaviour Abehaviour, TSimConfig Aconfig)
-    : TTerminalSim(
-          [protocol = std::make_shared<TSimProtocol>(std::move(Abehaviour))](TSimLink& Alink, std::size_t) {
-              protocol->serve(Alink);
-          },
-          std::move(Aconfig))
+    : TTerminalSim(std::make_shared<TSimProtocol>(std::move(Abehaviour)), std::move(Aconfig))
 {
 }
 
-TTerminalSim::TTerminalSim(THandler Ahandler, TSimConfig Aconfig)
-    : Fconfig(std::move(Aconfig)), Fhandler(std::move(Ahandler)), Fsockets(std::make_unique<TSimServerSockets>())
+TTerminalSim::TTerminalSim(std::shared_ptr<TSimProtocol> Aprotocol, TSimConfig Aconfig)
+    : TTerminalSim([Aprotocol](TSimLink& Alink, std::size_t) { Aprotocol->serve(Alink); }, std::move(Aconfig),
+                   Aprotocol)
+{
+}
+
+const TSimLedger& TTerminalSim::ledger() const noexcept
+{
+    static const TSimLedger none;
+    return Fprotocol ? Fprotocol->ledger() : none;
+}
+
+TTerminalSim::TTerminalSim(THandler Ahandler, TSimConfig Aconfig, std::shared_ptr<TSimProtocol> Aprotocol)
+    : Fconfig(std::move(Aconfig)), Fprotocol(std::move(Aprotocol)), Fhandler(std::move(Ahandler)),
+      Fsockets(std::make_unique<TSimServerSockets>())
 {
     Fsockets->listener = simListen(Fconfig.host, Fconfig.port);
     Fport = simLocalPort(Fsockets->listener.get());

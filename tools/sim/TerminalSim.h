@@ -11,6 +11,7 @@
 
 #include "SimBehaviour.h"
 #include "SimEvent.h"
+#include "SimLedger.h"
 #include "SimScript.h"
 
 #include <chrono>
@@ -55,6 +56,8 @@ public:
     TTerminalSim& operator=(const TTerminalSim&) = delete;
 
     std::uint16_t port() const noexcept { return Fport; }
+    // The money the terminal handled in protocol mode (empty in script mode).
+    const TSimLedger& ledger() const noexcept;
 
     // Snapshots; connections are numbered from 0 in the order served.
     std::size_t connectionCount() const;
@@ -74,7 +77,8 @@ private:
     class TRecorder;
     using THandler = std::function<void(class TSimLink&, std::size_t)>;
 
-    TTerminalSim(THandler Ahandler, TSimConfig Aconfig);
+    TTerminalSim(std::shared_ptr<class TSimProtocol> Aprotocol, TSimConfig Aconfig);
+    TTerminalSim(THandler Ahandler, TSimConfig Aconfig, std::shared_ptr<class TSimProtocol> Aprotocol = nullptr);
     void serve();
     void serveOne(int Asocket);
     void record(std::size_t Aindex, TSimEvent::Kind Akind, std::string_view Abytes);
@@ -82,6 +86,7 @@ private:
     bool waitFor(ms Atimeout, Pred Apred) const;
 
     TSimConfig Fconfig;
+    std::shared_ptr<class TSimProtocol> Fprotocol;
     THandler Fhandler;
     std::unique_ptr<struct TSimServerSockets> Fsockets;
     std::uint16_t Fport = 0;

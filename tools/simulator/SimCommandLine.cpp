@@ -3,6 +3,7 @@
 #include "ToolArgs.h"
 
 #include <functional>
+#include <utility>
 #include <string_view>
 
 namespace {
@@ -51,6 +52,26 @@ void messageCode(TArgCursor& Aargs, TSimCommandLine& Aline)
     if (code != "E" && code != "V")
         throw TUsageError("option --message-code takes E or V, not \"" + std::string(code) + "\"");
     Aline.behaviour.messageCode = code[0];
+}
+
+void drop(TArgCursor& Aargs, TSimCommandLine& Aline)
+{
+    static const std::pair<std::string_view, TSimDrop> places[] = {
+        {"before-ack", TSimDrop::BeforeAck},
+        {"after-ack", TSimDrop::AfterAck},
+        {"after-charge", TSimDrop::AfterCharge},
+        {"after-outcome", TSimDrop::AfterOutcome},
+        {"silent-after-charge", TSimDrop::SilentAfterCharge},
+        {"during-receipt", TSimDrop::DuringReceipt},
+    };
+    const std::string_view place = Aargs.valueOf("--drop");
+    for (const auto& [name, value] : places)
+        if (name == place) {
+            Aline.behaviour.drop = value;
+            return;
+        }
+    throw TUsageError("option --drop takes before-ack, after-ack, after-charge, after-outcome, "
+                      "silent-after-charge or during-receipt, not \"" + std::string(place) + "\"");
 }
 
 void result(TArgCursor& Aargs, TSimCommandLine& Aline)
@@ -112,6 +133,13 @@ const std::vector<TOption>& options()
          [](TArgCursor&, TSimCommandLine& l) { l.behaviour.termID = std::string("SIM\0" "0001", 8); }},
         {"--drop-connects", "", "never accept a connection: connects get no answer, as when SYNs are dropped",
          [](TArgCursor&, TSimCommandLine& l) { l.dropConnects = true; }},
+        {"--drop", "PLACE", "during one payment (see --drop-payment), drop the connection at PLACE: before-ack "
+                            "(request not acknowledged), after-ack, after-charge (charged, no outcome sent), "
+                            "after-outcome (before its acknowledgement), silent-after-charge (charged, then never "
+                            "answers), during-receipt (after one receipt block)",
+         drop},
+        {"--drop-payment", "N", "the payment request --drop applies to, counted from 1 (default 1)",
+         count(&TSimBehaviour::dropPayment, "--drop-payment", 1)},
         {"--quiet", "", "do not print the traffic", [](TArgCursor&, TSimCommandLine& l) { l.quiet = true; }},
         {"--help", "", "show this text and exit", [](TArgCursor&, TSimCommandLine& l) { l.help = true; }},
     };
@@ -141,8 +169,8 @@ std::string simHelpText()
     std::string help =
         "Usage: ecr17-sim [options]\n"
         "A payment terminal on a TCP port: it acknowledges commands, answers status and payment\n"
-        "requests (progress texts, outcome, receipt blocks), and acknowledges print mode, reprint\n"
-        "and close session. It serves one connection at a time and prints what it receives (<-)\n"
+        "requests (progress texts, outcome, receipt blocks), reversals, totals and \"send last result\",\n"
+        "and acknowledges print mode, reprint and close session (which starts the total again). It serves one connection at a time and prints what it receives (<-)\n"
         "and sends (->), control characters shown as <STX>, <ETX>, <ACK>... Ctrl-C stops it.\n\n"
         "Options:\n";
     for (const TOption& option : options()) {
