@@ -99,10 +99,7 @@ void TBridgeTest::TearDown()
 
 std::size_t TBridgeTest::charges() const
 {
-    std::size_t n = 0;
-    for (const std::string& frame : Fsim->framesAll())
-        n += frame.find("000000000P") != std::string::npos ? 1 : 0;
-    return n;
+    return Fsim->ledger().charges();
 }
 
 std::string TBridgeTest::paymentBody(const std::string& Aamount, const std::string& Akey) const

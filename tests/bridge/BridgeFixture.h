@@ -46,7 +46,7 @@ protected:
                bool Agated = false);
     void TearDown() override;
 
-    // Payment requests the terminal received.
+    // Payments the terminal charged.
     std::size_t charges() const;
     std::string paymentBody(const std::string& Aamount, const std::string& Akey = {}) const;
 

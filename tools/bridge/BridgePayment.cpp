@@ -46,6 +46,8 @@ TBridgeReply TBridgeTerminal::startPayment(const TPaymentRequest& Ar)
     auto claim = Fslot.tryClaim("payment " + payment.id, busy);
     if (!claim)
         return busyReply(busy);
+    if (auto refusal = refuseWhilePending())
+        return *refusal;
     if (FpaymentThread.joinable())
         FpaymentThread.join();
     Fbook.add(payment);
@@ -83,8 +85,11 @@ void TBridgeTerminal::runPayment(TOperationSlot::TClaim Aclaim, const TPayment& 
 
 TPaymentState TBridgeTerminal::outcomeState(bool Araised, bool Aok, bool Atimeout)
 {
-    // Without an outcome after the request went out, the card may or may
-    // not have been charged.
+    // The journal knows whether the request went out without an outcome
+    // coming back; without it, an error or a time-out may hide a charge.
+    std::u16string operation;
+    if (Fjournal)
+        return Fecr.pendingOperation(operation) ? TPaymentState::Unknown : TPaymentState::Done;
     return Araised || (!Aok && Atimeout) ? TPaymentState::Unknown : TPaymentState::Done;
 }
 

@@ -71,3 +71,11 @@ TPaymentRequest paymentRequest(const TJSONobject& Abody)
         throw EBadRequest("idempotencyKey is longer than " + std::to_string(maxKeyLength) + " characters");
     return request;
 }
+
+std::u16string stanMember(const TJSONobject& Abody)
+{
+    const std::string stan = textMember(Abody, u"stan");
+    if (!stan.empty() && (stan.size() != 6 || stan.find_first_not_of("0123456789") != std::string::npos))
+        throw EBadRequest("stan must be six digits, not \"" + stan + "\"");
+    return utf8ToText(stan);
+}

@@ -23,6 +23,9 @@ std::string textMember(const TJSONobject& Abody, std::u16string_view Aname, cons
 // A boolean member; Adefault when absent.
 bool flagMember(const TJSONobject& Abody, std::u16string_view Aname, bool Adefault);
 
+// "stan": six digits, or absent or empty for the last transaction.
+std::u16string stanMember(const TJSONobject& Abody);
+
 struct TPaymentRequest {
     Currency amount = 0;
     std::string amountText;

@@ -3,6 +3,7 @@
 
 #include "BridgeRequest.h"
 #include "DemoPage.h"
+#include "TextConvert.h"
 
 namespace {
 
@@ -48,5 +49,21 @@ void TBridgeServer::addRoutes()
     Fserver.Post("/v1/close-session", json([&t](const httplib::Request& Areq) {
         requestObject(Areq.body);
         return t.closeSession();
+    }));
+    Fserver.Get("/v1/totals", json([&t](const httplib::Request&) { return t.totals(); }));
+    Fserver.Get("/v1/last-result", json([&t](const httplib::Request&) { return t.lastResult(); }));
+    Fserver.Post("/v1/reversals", json([&t](const httplib::Request& Areq) {
+        return t.reversal(stanMember(*requestObject(Areq.body)));
+    }));
+    Fserver.Get("/v1/pending", json([&t](const httplib::Request&) { return t.pending(); }));
+    Fserver.Post("/v1/recover", json([&t](const httplib::Request& Areq) {
+        requestObject(Areq.body);
+        return t.recover();
+    }));
+    Fserver.Post("/v1/resolve", json([&t](const httplib::Request& Areq) {
+        const std::string note = textMember(*requestObject(Areq.body), u"note");
+        if (note.empty())
+            throw EBadRequest("note is missing: say what was found out about the payment");
+        return t.resolve(utf8ToText(note));
     }));
 }

@@ -22,6 +22,8 @@ void writeError(httplib::Response& Ares, const TBridgeReply& Areply)
 std::string libraryErrorText(const httplib::Request& Areq, int Astatus)
 {
     switch (Astatus) {
+    case 400:
+        return "The request could not be read (a POST without a body needs Content-Length: 0)";
     case 404:
         return "No route for " + Areq.method + " " + Areq.path;
     case 413:

@@ -4,7 +4,7 @@
 
 #include <atomic>
 #include <exception>
-#include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -13,6 +13,18 @@ namespace {
 std::atomic<TBridgeTerminal*> progressTarget{nullptr};
 
 constexpr int badGateway = 502;
+// The client's refusals that are about the journal's state, not faults of
+// the terminal: a conflict for the caller to resolve.
+constexpr std::string_view stateRefusals[] = {"A previous payment has no outcome: recover it first",
+                                              "No operation is pending"};
+
+int errorStatus(std::string_view Amessage)
+{
+    for (std::string_view refusal : stateRefusals)
+        if (Amessage == refusal)
+            return 409;
+    return badGateway;
+}
 
 } // namespace
 
@@ -21,10 +33,10 @@ TBridgeTerminal::TBridgeTerminal(const TBridgeOptions& Aoptions, TEventHub& Ahub
     Fecr.setHost(utf8ToText(Aoptions.terminalHost));
     Fecr.setPort(Aoptions.terminalPort);
     Fecr.setJSONOut(true);
-    // A journal that is asked for and not kept would hide the one record
-    // that tells whether a card was charged.
-    if (Aoptions.journal)
-        throw std::runtime_error("--journal: this client keeps no payment journal yet");
+    if (Aoptions.journal) {
+        Fecr.setJournal(utf8ToText(*Aoptions.journal));
+        Fjournal = true;
+    }
     progressTarget = this;
     Fecr.setProgressCallback(progressReceived);
 }
@@ -114,7 +126,7 @@ TBridgeReply TBridgeTerminal::runSync(const std::string& Aname, const TOperation
         try {
             reply = Aoperation(Fecr);
         } catch (const std::exception& e) {
-            reply = bridgeError(badGateway, e.what());
+            reply = bridgeError(errorStatus(e.what()), e.what());
         }
     }
     publishState(Aname, u"done", std::make_unique<TJSONnumber>(reply.status));

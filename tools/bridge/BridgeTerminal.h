@@ -22,6 +22,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,6 +36,19 @@ public:
     TBridgeReply status();
     TBridgeReply reprint(bool AserviceTicket);
     TBridgeReply closeSession();
+    TBridgeReply totals();
+    TBridgeReply lastResult();
+    // Astan: the STAN of the payment to reverse, six digits; empty for the
+    // last transaction.
+    TBridgeReply reversal(const std::u16string& Astan);
+
+    // The journal's view: whether the last payment or reversal has no
+    // outcome; recover asks the terminal for its last result and records
+    // it; resolve records the operator's note when the terminal cannot
+    // answer. Without --journal there is nothing pending.
+    TBridgeReply pending();
+    TBridgeReply recover();
+    TBridgeReply resolve(const std::u16string& Anote);
 
     // 202 with the new payment; 200 with the earlier payment of the same
     // idempotency key; 422 for an amount the client refuses or a key used
@@ -54,6 +68,9 @@ private:
     // end; an error of the client becomes a 502 with its message.
     TBridgeReply runSync(const std::string& Aname, const TOperation& Aoperation);
     TBridgeReply busyReply(const TOperationSlot::TBusy& Abusy) const;
+    // 409 with the pending operation when the journal holds one; nothing
+    // otherwise. Called with the slot claimed.
+    std::optional<TBridgeReply> refuseWhilePending();
     // A "state" event; Adetail, when given, is the payment (an object) or the
     // HTTP status of a synchronous operation's reply (a number).
     void publishState(const std::string& Aoperation, const char16_t* Astate,
@@ -67,6 +84,7 @@ private:
     void onProgress(const std::u16string& Atext);
 
     TECR Fecr;
+    bool Fjournal = false;
     TEventHub& Fhub;
     TOperationSlot Fslot;
     TPaymentBook Fbook;

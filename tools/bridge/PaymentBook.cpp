@@ -41,6 +41,8 @@ std::unique_ptr<TJSONobject> paymentJson(const TPayment& Ap)
     object->Add(u"result", bridgeClientResult(Ap.result));
     if (!Ap.error.empty())
         object->Add(u"error", utf8ToText(Ap.error));
+    if (!Ap.recovery.empty())
+        object->Add(u"recovery", bridgeClientResult(Ap.recovery));
     return object;
 }
 
@@ -95,4 +97,14 @@ TPayment TPaymentBook::update(const std::string& Aid, const std::function<void(T
         throw std::logic_error("no payment " + Aid);
     Achange(*found);
     return *found;
+}
+
+void TPaymentBook::recovered(const std::u16string& Ares)
+{
+    std::lock_guard lock(Fmutex);
+    for (auto p = Fpayments.rbegin(); p != Fpayments.rend(); ++p)
+        if (p->state == TPaymentState::Unknown) {
+            p->recovery = Ares;
+            return;
+        }
 }

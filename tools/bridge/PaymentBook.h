@@ -31,11 +31,14 @@ struct TPayment {
     std::u16string result;
     std::string error;
     std::u16string progress;      // the latest progress text
+    // What recover found at the terminal while this was the latest unknown
+    // payment.
+    std::u16string recovery;
 };
 
 // {"id":..,"state":"running"|"done"|"unknown","amount":..,...}; once ended
 // also "ok", "timeout" and "result" (the client's own JSON result), and
-// "error" when pay raised one.
+// "error" when pay raised one, and "recovery" once recover has run for it.
 std::unique_ptr<TJSONobject> paymentJson(const TPayment& Apayment);
 
 class TPaymentBook {
@@ -47,6 +50,8 @@ public:
     std::optional<TPayment> findByKey(const std::string& AidempotencyKey) const;
     // Changes the payment under the book's lock; the payment as changed.
     TPayment update(const std::string& Aid, const std::function<void(TPayment&)>& Achange);
+    // Records what recover returned with the latest unknown payment, if any.
+    void recovered(const std::u16string& Ares);
 
 private:
     TPayment* entry(const std::string& Aid);
