@@ -7,10 +7,14 @@
 // a benchmark) can shorten the ticks without touching the rules.
 #pragma once
 
+#include "MonotonicClock.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+
+namespace ecr17::detail {
 
 // Seconds one attempt waits for the acknowledgement frame.
 inline constexpr int kAckWaitSeconds = 5;
@@ -39,15 +43,10 @@ inline constexpr std::size_t kMaxFrameChars = 65536;
 inline constexpr std::size_t kMaxReceiptChars = 1024 * 1024;
 inline constexpr std::size_t kMaxReceiptBlocks = 1000;
 
-// A 32-bit millisecond counter that wraps; differences are taken unsigned.
-inline std::uint32_t monotonicTicks()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 // How the link measures its waits.
 struct TLinkTiming {
     int pollMs = kPollMs;
     std::function<std::uint32_t()> tickCount = monotonicTicks;
 };
+
+} // namespace ecr17::detail

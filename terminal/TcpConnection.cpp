@@ -1,14 +1,13 @@
 #include "TcpConnection.h"
 
 #include "LinkConstants.h"
+#include "MonotonicClock.h"
 #include "TextConvert.h"
 #include "TransportErrors.h"
 #include "WireEncoding.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <ctime>
-#include <chrono>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -16,6 +15,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace ecr17::detail {
 
 namespace {
 
@@ -54,19 +55,11 @@ bool isPeerClose(int Aerrno)
 // How long a successful socket operation stands for a check of the socket.
 constexpr std::int64_t quietTrustNs = 1'000'000;
 
-std::int64_t monotonicNs() noexcept
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
 // poll() for Aevents, restarted after a signal with the time that is left;
 // false when the time ran out.
 bool waitFor(int Asocket, short Aevents, int AtimeoutMs)
 {
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(AtimeoutMs);
+    const std::int64_t deadline = monotonicNs() + std::int64_t{AtimeoutMs} * 1'000'000;
     int remaining = AtimeoutMs;
     for (;;) {
         pollfd pfd{Asocket, Aevents, 0};
@@ -75,8 +68,8 @@ bool waitFor(int Asocket, short Aevents, int AtimeoutMs)
             return rc > 0;
         if (errno != EINTR)
             throwErrno(errno);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-        remaining = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        const std::int64_t left = (deadline - monotonicNs()) / 1'000'000;
+        remaining = left > 0 ? static_cast<int>(left) : 0;
     }
 }
 
@@ -251,3 +244,5 @@ void TTcpConnection::Disconnect()
     FState = TState::Closed;
     fireDisconnected();
 }
+
+} // namespace ecr17::detail

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ecr17::detail {
+
 class TTcpConnection final : public TTcpTransport {
 public:
     explicit TTcpConnection(int AconnectTimeoutMs = kConnectTimeoutMs) noexcept : FconnectTimeoutMs(AconnectTimeoutMs) {}
@@ -55,3 +57,5 @@ private:
     // noticed by the next wait instead.
     std::int64_t FquietUntil = 0;
 };
+
+} // namespace ecr17::detail

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ecr17::detail {
+
 EConnClosedGracefully::EConnClosedGracefully() : ETransportError("Connection Closed Gracefully.") {}
 
 ESocketError::ESocketError(int AerrorCode, const std::string& Adescription)
@@ -17,3 +19,5 @@ std::string describeErrno(int Aerrno)
     const char* text = strerror_r(Aerrno, buffer, sizeof buffer);
     return std::string(text) + ".";
 }
+
+} // namespace ecr17::detail

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr auto eventWait = std::chrono::seconds(20);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+using namespace ecr17::detail;
+
 std::string bridgeJsonText(const TJSONbase& Avalue)
 {
     return textToUtf8(TJSON::GenerateText(Avalue));

@@ -12,6 +12,8 @@
 #include <iostream>
 #include <thread>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // The client's diagnostic log for the bridge's lifetime.

@@ -6,6 +6,8 @@
 
 #include <exception>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr std::size_t paymentIdBytes = 8;

@@ -4,6 +4,8 @@
 
 #include "TextConvert.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 // {"ok":...,"result":{...the client's result...}}

@@ -3,6 +3,8 @@
 #include "CliAmount.h"
 #include "TextConvert.h"
 
+using namespace ecr17::detail;
+
 
 namespace {
 

@@ -5,6 +5,8 @@
 #include "DemoPage.h"
 #include "TextConvert.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 using TRoute = std::function<TBridgeReply(const httplib::Request&)>;

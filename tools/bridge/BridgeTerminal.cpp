@@ -6,6 +6,8 @@
 #include <exception>
 #include <string_view>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // The progress callback takes no context: the one bridge terminal of the

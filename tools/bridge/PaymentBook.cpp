@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 const char16_t* stateText(TPaymentState Astate)

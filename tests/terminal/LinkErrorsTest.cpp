@@ -4,6 +4,8 @@
 #include "TextConvert.h"
 #include "TransportErrors.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;
