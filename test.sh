@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales xvfb openbox
+# Chromium, its driver and Selenium run the bridge's demo page in the browser test.
+ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales xvfb openbox chromium chromium-driver python3-selenium
 # A locale with a decimal comma, so that number formatting is tested against one.
 ecr17_ensure_locale it_IT.UTF-8
 jobs=$(nproc)

@@ -1,6 +1,6 @@
 # Shared by ./test.sh, ./run.sh and bench/run.sh: install what is missing, build.
 
-ecr17_packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev)
+ecr17_packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev)
 
 # Installs every package of ecr17_packages (and any given) that is missing.
 ecr17_install_packages() {
