@@ -1,6 +1,7 @@
 #include "BridgeOptions.h"
 
 #include "ToolArgs.h"
+#include "ToolOptions.h"
 
 #include <algorithm>
 #include <functional>
@@ -8,14 +9,8 @@
 
 namespace {
 
-using TApply = std::function<void(TArgCursor&, TBridgeOptions&)>;
-
-struct TOption {
-    std::string_view name;
-    std::string_view argument;
-    std::string_view help;
-    TApply apply;
-};
+using TOption = TToolOption<TBridgeOptions>;
+using TApply = decltype(TOption::apply);
 
 void terminal(TArgCursor& Aargs, TBridgeOptions& Aoptions)
 {
@@ -44,9 +39,9 @@ void origin(TArgCursor& Aargs, TBridgeOptions& Aoptions)
     Aoptions.allowOrigins.emplace_back(value);
 }
 
-const std::vector<TOption>& options()
+const TToolOptions<TBridgeOptions>& options()
 {
-    static const std::vector<TOption> table = {
+    static const TToolOptions<TBridgeOptions> table = {
         {"--terminal", "HOST[:PORT]", "the payment terminal (port 9100 unless given); required", terminal},
         {"--listen", "ADDR[:PORT]", "address to serve HTTP on (default 127.0.0.1:8417; port 0 picks a free one)",
          listen},
@@ -61,14 +56,6 @@ const std::vector<TOption>& options()
         {"--help", "", "show this text and exit", [](TArgCursor&, TBridgeOptions& o) { o.help = true; }},
     };
     return table;
-}
-
-const TOption& optionNamed(std::string_view Aname)
-{
-    for (const TOption& option : options())
-        if (option.name == Aname)
-            return option;
-    throw TUsageError("unknown option \"" + std::string(Aname) + "\" (see --help)");
 }
 
 } // namespace
@@ -96,8 +83,7 @@ THostPort bridgeParseHostPort(std::string_view Atext, std::uint16_t AdefaultPort
 TBridgeOptions bridgeParseCommandLine(int Aargc, const char* const* Aargv)
 {
     TBridgeOptions parsed;
-    for (TArgCursor args(Aargc, Aargv); !args.done();)
-        optionNamed(args.next()).apply(args, parsed);
+    toolApplyOptions(options(), Aargc, Aargv, parsed);
     if (!parsed.help && parsed.terminalHost.empty())
         throw TUsageError("option --terminal is required (see --help)");
     return parsed;
@@ -112,13 +98,5 @@ std::string bridgeHelpText()
         "at /v1/events, a demo page at /. Requests that change something need the bearer token\n"
         "of the token file. Ctrl-C stops it once the operation in progress has ended.\n\n"
         "Options:\n";
-    for (const TOption& option : options()) {
-        std::string head = "  ";
-        head += option.name;
-        if (!option.argument.empty())
-            (head += ' ') += option.argument;
-        head.resize(std::max<std::size_t>(head.size() + 1, 28), ' ');
-        help += head + std::string(option.help) + "\n";
-    }
-    return help;
+    return help + toolOptionsHelp(options(), 28);
 }
