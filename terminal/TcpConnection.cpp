@@ -46,6 +46,7 @@ in_addr resolveIPv4(const std::string& Ahost)
     return address;
 }
 
+
 bool isPeerClose(int Aerrno)
 {
     return Aerrno == ECONNRESET || Aerrno == ECONNABORTED || Aerrno == EPIPE || Aerrno == ESHUTDOWN
@@ -92,6 +93,11 @@ int connectWithin(int Asocket, const sockaddr_in& Apeer, int AtimeoutMs)
                 error = errno;
         }
     }
+    // A peer that accepted and closed again before this wait looked is a
+    // connection made: the read that follows finds the close, as it would
+    // after a connect that had returned at once.
+    if (isPeerClose(error) && error != ENOTCONN)
+        error = 0;
     // Writes block until the platform has taken every byte.
     if (error == 0 && ::fcntl(Asocket, F_SETFL, flags) < 0)
         error = errno;
