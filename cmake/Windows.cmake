@@ -1,0 +1,14 @@
+# The Windows build (mingw-w64, see the toolchain files): every program and
+# ecr17.dll in one folder, so that the programs find the DLL there.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+
+# GoogleTest built from its sources for the target: Debian ships it only
+# built for Linux.
+set(ECR17_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources, built for Windows")
+macro(ecr17_googletest_from_source)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${ECR17_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endmacro()
+
+# Debian ships no Qt built for mingw-w64: the console stays a Linux program.
+set(ECR17_BUILD_CONSOLE OFF)
