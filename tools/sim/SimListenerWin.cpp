@@ -1,10 +1,6 @@
 #include "SimListener.h"
+#include "SimWinsock.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
-#include <cerrno>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,7 +8,7 @@ namespace {
 
 [[noreturn]] void fail(const std::string& Awhat)
 {
-    throw std::system_error(errno, std::generic_category(), Awhat);
+    throw std::system_error(::WSAGetLastError(), std::system_category(), Awhat);
 }
 
 sockaddr_in addressOf(const std::string& Ahost, std::uint16_t Aport)
@@ -25,16 +21,25 @@ sockaddr_in addressOf(const std::string& Ahost, std::uint16_t Aport)
     return address;
 }
 
+TSimFd tcpSocket()
+{
+    simStartWinsock();
+    TSimFd socket(::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT));
+    if (!socket)
+        fail("socket");
+    return socket;
+}
+
 } // namespace
 
 TSimFd simListen(const std::string& Ahost, std::uint16_t Aport)
 {
     const sockaddr_in address = addressOf(Ahost, Aport);
-    TSimFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener)
-        fail("socket");
-    const int on = 1;
-    ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    TSimFd listener = tcpSocket();
+    // Windows's SO_REUSEADDR would let a second simulator take the port:
+    // exclusive use instead, as a POSIX listener has.
+    const BOOL on = TRUE;
+    ::setsockopt(listener.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
     if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         fail("bind " + Ahost + ":" + std::to_string(Aport));
     if (::listen(listener.get(), 8) != 0)
@@ -42,23 +47,30 @@ TSimFd simListen(const std::string& Ahost, std::uint16_t Aport)
     return listener;
 }
 
-std::uint16_t simLocalPort(int Asocket)
+TSimFd simBindOnly(const std::string& Ahost)
+{
+    const sockaddr_in address = addressOf(Ahost, 0);
+    TSimFd socket = tcpSocket();
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        fail("bind " + Ahost);
+    return socket;
+}
+
+std::uint16_t simLocalPort(TSimHandle Asocket)
 {
     sockaddr_in address{};
-    socklen_t length = sizeof address;
+    int length = sizeof address;
     if (::getsockname(Asocket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         fail("getsockname");
     return ntohs(address.sin_port);
 }
 
-TSimFd simFillListenQueue(int Alistener, const std::string& Ahost, std::uint16_t Aport)
+TSimFd simFillListenQueue(TSimHandle Alistener, const std::string& Ahost, std::uint16_t Aport)
 {
     if (::listen(Alistener, 0) != 0)
         fail("listen");
     const sockaddr_in address = addressOf(Ahost, Aport);
-    TSimFd filler(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!filler)
-        fail("socket");
+    TSimFd filler = tcpSocket();
     if (::connect(filler.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         fail("connect " + Ahost + ":" + std::to_string(Aport));
     return filler;

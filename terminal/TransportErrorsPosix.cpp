@@ -1,0 +1,11 @@
+#include "TransportErrors.h"
+
+#include <cstring>
+
+std::string describeErrno(int Aerrno)
+{
+    char buffer[256] = {};
+    // The GNU strerror_r may return a static text instead of filling buffer.
+    const char* text = strerror_r(Aerrno, buffer, sizeof buffer);
+    return std::string(text) + ".";
+}
