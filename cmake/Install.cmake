@@ -11,8 +11,7 @@ set_target_properties(ecr17_terminal PROPERTIES EXPORT_NAME terminal)
 
 install(TARGETS ${ecr17_libraries} EXPORT ecr17Targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ecr17)
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 foreach(program ecr17_cli ecr17-sim ecr17-console)
   if(TARGET ${program})
@@ -20,9 +19,9 @@ foreach(program ecr17_cli ecr17-sim ecr17-console)
   endif()
 endforeach()
 
-# The headers include each other by bare name, so they share one folder.
-file(GLOB ecr17_headers ${PROJECT_SOURCE_DIR}/log/*.h ${PROJECT_SOURCE_DIR}/json/*.h
-     ${PROJECT_SOURCE_DIR}/terminal/*.h)
+# Exactly the public interface of each library, in one folder: the headers
+# include each other by bare name.
+get_property(ecr17_headers GLOBAL PROPERTY ECR17_PUBLIC_HEADERS)
 install(FILES ${ecr17_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ecr17)
 
 set(ecr17_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/ecr17)

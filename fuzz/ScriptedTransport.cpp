@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr std::uint8_t pieceEnd = 0xFF;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class TScriptedTransport final : public TTcpTransport {
+class TScriptedTransport final : public ecr17::detail::TTcpTransport {
 public:
     TScriptedTransport(const std::uint8_t* Adata, std::size_t Asize);
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // Length of the frame at the start of Abytes when it is a well-formed command

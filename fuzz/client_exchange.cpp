@@ -7,6 +7,7 @@
 // with a description full of frame delimiters; an operation called from the
 // progress callback is refused.
 #include "ECR17u.h"
+#include "LinkConstants.h"
 #include "FuzzCheck.h"
 #include "ScriptedTransport.h"
 #include "TransportErrors.h"
@@ -19,6 +20,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+using namespace ecr17::detail;
 
 namespace {
 

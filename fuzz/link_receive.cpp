@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <memory>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr int responseWaits = 4;

@@ -19,6 +19,8 @@
 #include <span>
 #include <string_view>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr std::array<std::u16string_view, 4> statusMembers = {u"termID", u"datetime", u"status", u"SWrelease"};

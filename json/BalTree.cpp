@@ -13,13 +13,19 @@ int compareNames(std::u16string_view Aa, std::u16string_view Ab) noexcept
 // itself. Nothing ever writes to it (rebalancing never moves a node of
 // level 0), so every tree shares this one, and an index costs no node
 // while it is empty.
-constinit TBalNode gSentinel{&gSentinel, &gSentinel, 0, 0, {}};
+// Made on first use, so that a tree built during static initialisation
+// finds it ready whatever the order of initialisation.
+TBalNode& sentinel() noexcept
+{
+    static TBalNode node{&node, &node, 0, 0, {}};
+    return node;
+}
 
 }  // namespace
 
 TBalTree::TBalTree() noexcept
 {
-    fbottom = &gSentinel;
+    fbottom = &sentinel();
     froot = fbottom;
     fdeleted = fbottom;
     flast = fbottom;

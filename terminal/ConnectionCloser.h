@@ -6,6 +6,8 @@
 
 #include "TcpTransport.h"
 
+namespace ecr17::detail {
+
 class TConnectionCloser {
 public:
     explicit TConnectionCloser(TTcpTransport& Aconnection) noexcept : Fconnection(Aconnection) {}
@@ -24,3 +26,5 @@ public:
 private:
     TTcpTransport& Fconnection;
 };
+
+} // namespace ecr17::detail

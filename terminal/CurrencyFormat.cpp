@@ -6,6 +6,8 @@
 #include <climits>
 #include <string_view>
 
+namespace ecr17::detail {
+
 namespace {
 
 using TMoneyPunct = std::moneypunct<char, false>;
@@ -87,3 +89,5 @@ std::u16string formatCurrency(Currency Aamount, const std::locale& Alocale)
     if (sign.size() > 1) out += sign.substr(1);
     return utf8ToText(out);
 }
+
+} // namespace ecr17::detail

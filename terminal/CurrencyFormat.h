@@ -8,9 +8,13 @@
 #include <locale>
 #include <string>
 
+namespace ecr17::detail {
+
 // The locale named by the process's LC_MONETARY category (set with
 // setlocale); the classic locale when that name cannot be opened.
 std::locale monetaryLocale();
 
 // Under the classic locale 0.01 is "0.0100" and -1 is "-1.0000".
 std::u16string formatCurrency(Currency Aamount, const std::locale& Alocale);
+
+} // namespace ecr17::detail

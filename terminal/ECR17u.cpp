@@ -6,10 +6,13 @@
 #include "DiagLoggerU.h"
 #include "LogException.h"
 #include "LoggerU.h"
+#include "EcrState.h"
 #include "TcpConnection.h"
 #include "TextConvert.h"
 
 #include <algorithm>
+
+using namespace ecr17::detail;
 
 namespace {
 
@@ -28,14 +31,14 @@ std::unique_ptr<TTcpTransport> orNewConnection(std::unique_ptr<TTcpTransport> At
 TECR::TECR() : TECR(TLinkTiming{}) {}
 
 TECR::TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient)
-    : FLink(nullptr, std::move(Atiming))
+    : Fstate(std::make_unique<TEcrState>(std::move(Atiming), nullptr))
 {
     dlogMsg(dlogSeparator, lvInfo);
     const TMethodTrace trace = Logger().TraceMethod(u"Create");
     withLogException([&] {
-        FLink.setConnection(orNewConnection(std::move(AtcpClient)));
-        FLink.tcpClient().setOnConnected([] { dlogMsg(u"TCP client connected", lvNotice); });
-        FLink.tcpClient().setOnDisconnected([] { dlogMsg(u"TCP client disconnected", lvNotice); });
+        Fstate->FLink.setConnection(orNewConnection(std::move(AtcpClient)));
+        Fstate->FLink.tcpClient().setOnConnected([] { dlogMsg(u"TCP client connected", lvNotice); });
+        Fstate->FLink.tcpClient().setOnDisconnected([] { dlogMsg(u"TCP client disconnected", lvNotice); });
         dlogMsg(u"ECR object Created", lvInfo);
     });
 }
@@ -45,15 +48,12 @@ TECR::~TECR()
     // An asynchronous payment's worker uses this object up to the end of its
     // termination step. (Destroying the client from its own completion
     // callback would wait for itself: callers must not.)
-    {
-        std::unique_lock lock(FworkerLock);
-        FworkerDone.wait(lock, [this] { return Fworkers == 0; });
-    }
+    Fstate->FpayAsync.waitIdle();
     // A destructor cannot pass an error on: it is logged and stops here.
     try {
         const TMethodTrace trace = Logger().TraceMethod(u"Destroy");
         withLogException([&] {
-            FLink.releaseConnection();
+            Fstate->FLink.releaseConnection();
             dlogMsg(u"ECR object destroyed", lvInfo);
         });
     } catch (...) {
@@ -62,21 +62,21 @@ TECR::~TECR()
 
 std::u16string TECR::host() const
 {
-    return FLink.tcpClient().Host();
+    return Fstate->FLink.tcpClient().Host();
 }
 
 void TECR::setHost(const std::u16string& Avalue)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"SetHost");
     withLogException([&] {
-        FLink.tcpClient().setHost(Avalue);
-        dlogMsg(u"Host setted: " + FLink.tcpClient().Host(), lvConfig);
+        Fstate->FLink.tcpClient().setHost(Avalue);
+        dlogMsg(u"Host setted: " + Fstate->FLink.tcpClient().Host(), lvConfig);
     });
 }
 
 std::int32_t TECR::port() const
 {
-    return FLink.tcpClient().Port();
+    return Fstate->FLink.tcpClient().Port();
 }
 
 void TECR::setPort(std::int32_t Avalue)
@@ -84,35 +84,35 @@ void TECR::setPort(std::int32_t Avalue)
     const TMethodTrace trace = Logger().TraceMethod(u"SetPort");
     withLogException([&] {
         // The connection keeps a 16-bit port: only the low 16 bits survive.
-        FLink.tcpClient().setPort(static_cast<std::uint16_t>(Avalue));
-        dlogMsg(u"Port setted: " + intToText(FLink.tcpClient().Port()), lvConfig);
+        Fstate->FLink.tcpClient().setPort(static_cast<std::uint16_t>(Avalue));
+        dlogMsg(u"Port setted: " + intToText(Fstate->FLink.tcpClient().Port()), lvConfig);
     });
 }
 
 std::int32_t TECR::timeout() const
 {
-    return Ftimeout.load();
+    return Fstate->Ftimeout.load();
 }
 
 void TECR::setTimeout(std::int32_t Avalue)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"SetTimeOut");
     withLogException([&] {
-        Ftimeout = std::clamp(Avalue, minTimeout, maxTimeout);
-        dlogMsg(u"Timeout setted: " + intToText(Ftimeout.load()), lvConfig);
+        Fstate->Ftimeout = std::clamp(Avalue, minTimeout, maxTimeout);
+        dlogMsg(u"Timeout setted: " + intToText(Fstate->Ftimeout.load()), lvConfig);
     });
 }
 
 bool TECR::JSONOut() const
 {
-    return FJSONout.load();
+    return Fstate->FJSONout.load();
 }
 
 void TECR::setJSONOut(bool Avalue)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"SetJSONout");
     withLogException([&] {
-        FJSONout = Avalue;
+        Fstate->FJSONout = Avalue;
         dlogMsg(u"JSONout setted: " + boolText(Avalue), lvConfig);
     });
 }
@@ -121,7 +121,7 @@ bool TECR::setReceiptColumns(std::uint16_t Acols)
 {
     if (Acols < minReceiptCols || Acols > maxReceiptCols)
         return false;
-    FreceiptCols = Acols;
+    Fstate->FreceiptCols = Acols;
     return true;
 }
 
@@ -142,15 +142,15 @@ void TECR::logDisable()
 
 bool TECR::receiptComplete() const
 {
-    return FreceiptComplete.load();
+    return Fstate->FreceiptComplete.load();
 }
 
 std::u16string TECR::getProgress()
 {
-    return FLink.getProgress();
+    return Fstate->FLink.getProgress();
 }
 
 void TECR::setProgressCallback(TProgressCallback Acallback)
 {
-    FLink.setProgressCallback(Acallback);
+    Fstate->FLink.setProgressCallback(Acallback);
 }

@@ -2,6 +2,8 @@
 // asynchronous payment.
 #include "ECR17u.h"
 
+#include "EcrState.h"
+
 #include "ConnectionCloser.h"
 #include "DiagLoggerU.h"
 #include "FrameCodec.h"
@@ -19,6 +21,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 bool TECR::pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ares, bool& Atimeout)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"pay");
@@ -27,15 +31,15 @@ bool TECR::pay(Currency Aamount, const std::u16string& Atext, std::u16string& Ar
     Atimeout = false;
     dlogMsg(u"Sync payment start", lvInfo);
     checkPayRunning();
-    const TOperationGuard guard(FoperationRunning);
+    const TOperationGuard guard(Fstate->FoperationRunning);
     refusePending();
-    FreceiptComplete.store(true);
-    const TConnectionCloser closer(FLink.tcpClient());
+    Fstate->FreceiptComplete.store(true);
+    const TConnectionCloser closer(Fstate->FLink.tcpClient());
     withLogException([&] {
         if (!sendPrintMode())
             return;
         const std::u16string request = buildPayRequest(Atext, Aamount);
-        Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
+        Fstate->Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
         result = sendFinancial(request, Ares, Atimeout);
     });
     return result;
@@ -49,15 +53,15 @@ bool TECR::reversal(const std::u16string& Astan, std::u16string& Ares, bool& Ati
     Atimeout = false;
     dlogMsg(u"Reversal start: STAN " + Astan, lvInfo);
     checkPayRunning();
-    const TOperationGuard guard(FoperationRunning);
+    const TOperationGuard guard(Fstate->FoperationRunning);
     refusePending();
     const std::u16string stan = withLogException([&] { return reversalStan(Astan); });
-    FreceiptComplete.store(true);
-    const TConnectionCloser closer(FLink.tcpClient());
+    Fstate->FreceiptComplete.store(true);
+    const TConnectionCloser closer(Fstate->FLink.tcpClient());
     withLogException([&] {
         if (!sendPrintMode())
             return;
-        Fjournal.sent(u"reversal", u"", u"", stan);
+        Fstate->Fjournal.sent(u"reversal", u"", u"", stan);
         result = sendFinancial(reversalCommand(stan), Ares, Atimeout);
     });
     return result;
@@ -66,16 +70,15 @@ bool TECR::reversal(const std::u16string& Astan, std::u16string& Ares, bool& Ati
 bool TECR::sendFinancial(const std::u16string& Arequest, std::u16string& Ares, bool& Atimeout)
 {
     // The outcome stays unknown unless paymentAwait records it.
-    const TJournalFinish finish(Fjournal);
-    if (!FLink.Send(Arequest))
+    const TJournalFinish finish(Fstate->Fjournal);
+    if (!Fstate->FLink.Send(Arequest))
         return false;
-    Ares.clear();
     return paymentAwait(Ares, Atimeout);
 }
 
 void TECR::refusePending()
 {
-    if (Fjournal.pending())
+    if (Fstate->Fjournal.pending())
         withLogException([] { throw std::runtime_error("A previous payment has no outcome: recover it first"); });
 }
 
@@ -84,7 +87,7 @@ void TECR::checkPayRunning()
     const TMethodTrace trace = Logger().TraceMethod(u"checkPayRunning");
     withLogException([&] {
         dlogMsg(u"Check async payment running", lvInfo);
-        if (FpayAsyncRunning.load(std::memory_order_acquire))
+        if (Fstate->FpayAsync.running())
             throw std::runtime_error("Another payment is running");
     });
 }
@@ -92,7 +95,7 @@ void TECR::checkPayRunning()
 bool TECR::sendPrintMode()
 {
     const TMethodTrace trace = Logger().TraceMethod(u"sendPrintMode");
-    const bool sent = FLink.Send(printModeCommand(FprintMode));
+    const bool sent = Fstate->FLink.Send(printModeCommand(Fstate->FprintMode));
     if (sent)
         dlogMsg(u"Print Mode sended", lvInfo);
     else
@@ -106,21 +109,21 @@ bool TECR::paymentAwait(std::u16string& Ares, bool& Atimeout)
     const TMethodTrace trace = Logger().TraceMethod(u"paymentAwait");
     return withLogException([&] {
         bool result = false;
-        const std::u16string received = FLink.receiveData(Ftimeout, Atimeout, false);
-        if (parsePaymentRes(received, FJSONout, Ares)) {
+        const std::u16string received = Fstate->FLink.receiveData(Fstate->Ftimeout, Atimeout, false);
+        if (parsePaymentRes(received, Fstate->FJSONout, Ares)) {
             result = true;
             dlogMsg(u"Payment completed", lvNotice);
-            FLink.SendACK();
+            Fstate->FLink.SendACK();
             // On the disk before the receipt: a crash now keeps the outcome.
-            Fjournal.outcome(Ares, paymentStan(received));
+            Fstate->Fjournal.outcome(Ares, paymentStan(received));
         }
         // Receipt blocks are awaited even when no outcome was accepted.
-        if (FprintMode != 0) {
+        if (Fstate->FprintMode != 0) {
             TReceipt receipt;
             receiptAfter(result, receipt, Atimeout);
-            FreceiptComplete.store(receipt.complete);
+            Fstate->FreceiptComplete.store(receipt.complete);
             if (!receipt.text.empty())
-                Ares = appendReceipt(Ares, ::formatReceipt(receipt.text, FreceiptCols), FJSONout);
+                Ares = appendReceipt(Ares, ecr17::detail::formatReceipt(receipt.text, Fstate->FreceiptCols), Fstate->FJSONout);
         }
         return result;
     });
@@ -147,7 +150,7 @@ void TECR::collectReceipt(TReceipt& Areceipt, bool& Atimeout)
         if (receiptBoundReached(Areceipt, blocks))
             return;
         // Frames that are no receipt block are dropped within the block's wait.
-        TReceiveWait wait = FLink.startWait(Ftimeout);
+        TReceiveWait wait = Fstate->FLink.startWait(Fstate->Ftimeout);
         std::u16string block;
         if (!awaitReceiptBlock(wait, block, Areceipt.complete, Atimeout)) {
             dlogMsg(u"Receipt not received", lvError);
@@ -155,20 +158,20 @@ void TECR::collectReceipt(TReceipt& Areceipt, bool& Atimeout)
         }
         Areceipt.text += block;
         ++blocks;
-        FLink.SendACK();
+        Fstate->FLink.SendACK();
     }
 }
 
 bool TECR::awaitReceiptBlock(TReceiveWait& Await, std::u16string& Ablock, bool& Alast, bool& Atimeout)
 {
     for (;;) {
-        const std::u16string received = FLink.receiveData(Await, Atimeout, false);
+        const std::u16string received = Fstate->FLink.receiveData(Await, Atimeout, false);
         if (received.empty())
             return false;
         if (parseReceiptRes(received, Ablock, Alast))
             return true;
         dlogMsg(u"Not a receipt block, dropped: " + extractBetween(received, STX, ETX), lvWarning);
-        FLink.dropFirstFrame();
+        Fstate->FLink.dropFirstFrame();
     }
 }
 
@@ -185,10 +188,10 @@ bool TECR::receiptBoundReached(TReceipt& Areceipt, std::size_t Ablocks)
 
 bool TECR::amountValidate(Currency Aamount)
 {
-    return ::amountValidate(Aamount);
+    return ecr17::detail::amountValidate(Aamount);
 }
 
 std::u16string TECR::formatReceipt(const std::u16string& Areceipt)
 {
-    return ::formatReceipt(Areceipt, FreceiptCols);
+    return ecr17::detail::formatReceipt(Areceipt, Fstate->FreceiptCols);
 }

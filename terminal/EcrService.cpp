@@ -1,6 +1,8 @@
 // TECR's service commands: reprint, session close and the print mode.
 #include "ECR17u.h"
 
+#include "EcrState.h"
+
 #include "ConnectionCloser.h"
 #include "DiagLoggerU.h"
 #include "LogException.h"
@@ -11,16 +13,18 @@
 
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 bool TECR::reprint(bool AserviceTicket)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"reprint");
     bool result = false;
     dlogMsg(u"Reprint ticket", lvInfo);
     refuseWhileCollecting();
-    const TOperationGuard guard(FoperationRunning);
-    const TConnectionCloser closer(FLink.tcpClient());
+    const TOperationGuard guard(Fstate->FoperationRunning);
+    const TConnectionCloser closer(Fstate->FLink.tcpClient());
     withLogException([&] {
-        result = FLink.Send(reprintCommand(AserviceTicket));
+        result = Fstate->FLink.Send(reprintCommand(AserviceTicket));
         if (result)
             dlogMsg(u"Reprint requested", lvInfo);
         else
@@ -34,18 +38,18 @@ bool TECR::closeSession()
     const TMethodTrace trace = Logger().TraceMethod(u"closeSession");
     dlogMsg(u"Close session requested", lvInfo);
     refuseWhileCollecting();
-    const TOperationGuard guard(FoperationRunning);
+    const TOperationGuard guard(Fstate->FoperationRunning);
     // Only a connection that an operation left open is closed here; an error
     // leaves it as it is.
     return withLogException([&] {
-        if (!FLink.tcpClient().Connected())
+        if (!Fstate->FLink.tcpClient().Connected())
             return false;
-        const bool result = FLink.Send(closeSessionCommand);
+        const bool result = Fstate->FLink.Send(closeSessionCommand);
         if (result)
             dlogMsg(u"Close session requested successful", lvNotice);
         else
             dlogMsg(u"Close session requested failed", lvWarning);
-        FLink.tcpClient().Disconnect();
+        Fstate->FLink.tcpClient().Disconnect();
         return result;
     });
 }
@@ -57,5 +61,5 @@ void TECR::setPrintMode(TPrintMode AprintMode)
     if (AprintMode > 2)
         throw std::out_of_range("Print mode out of range: " + std::to_string(AprintMode));
     dlogMsg(u"Print Mode setted to " + intToText(AprintMode), lvInfo);
-    FprintMode = AprintMode;
+    Fstate->FprintMode = AprintMode;
 }

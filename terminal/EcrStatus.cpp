@@ -1,6 +1,8 @@
 // TECR::status: one exchange on its own connection.
 #include "ECR17u.h"
 
+#include "EcrState.h"
+
 #include "ConnectionCloser.h"
 #include "DiagLoggerU.h"
 #include "FrameCodec.h"
@@ -9,6 +11,8 @@
 #include "OperationGuard.h"
 #include "PaymentResponse.h"
 #include "StatusResponse.h"
+
+using namespace ecr17::detail;
 
 namespace {
 
@@ -26,19 +30,19 @@ bool TECR::status(std::u16string& Ares)
     bool result = false;
     dlogMsg(u"Get EFT status", lvInfo);
     refuseWhileCollecting();
-    const TOperationGuard guard(FoperationRunning);
-    const TConnectionCloser closer(FLink.tcpClient());
+    const TOperationGuard guard(Fstate->FoperationRunning);
+    const TConnectionCloser closer(Fstate->FLink.tcpClient());
     withLogException([&] {
-        if (!FLink.Send(statusCommand))
+        if (!Fstate->FLink.Send(statusCommand))
             return;
         // A payment's outcome that comes late is no status: acknowledging it
         // would tell the terminal the cash register has it.
         const std::u16string received = awaitAnswer(kStatusWaitSeconds, isNoPaymentOutcome,
                                                     u"Not a status response, dropped: ");
-        if (!parseStatusRes(received, FJSONout, Ares))
+        if (!parseStatusRes(received, Fstate->FJSONout, Ares))
             return;
         result = true;
-        FLink.SendACK();
+        Fstate->FLink.SendACK();
         dlogMsg(u"Get EFT status completed", lvNotice);
     });
     return result;
@@ -46,13 +50,13 @@ bool TECR::status(std::u16string& Ares)
 
 std::u16string TECR::awaitAnswer(int Aseconds, bool (*Aaccepts)(std::u16string_view), std::u16string_view Adropped)
 {
-    TReceiveWait wait = FLink.startWait(Aseconds);
+    TReceiveWait wait = Fstate->FLink.startWait(Aseconds);
     for (;;) {
         bool timedOut = false;
-        const std::u16string received = FLink.receiveData(wait, timedOut, false);
+        const std::u16string received = Fstate->FLink.receiveData(wait, timedOut, false);
         if (received.empty() || Aaccepts(received))
             return received;
         dlogMsg(std::u16string(Adropped) + extractBetween(received, STX, ETX), lvWarning);
-        FLink.dropFirstFrame();
+        Fstate->FLink.dropFirstFrame();
     }
 }

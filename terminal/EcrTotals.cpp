@@ -1,6 +1,8 @@
 // TECR::totals: the terminal's total since its last close.
 #include "ECR17u.h"
 
+#include "EcrState.h"
+
 #include "ConnectionCloser.h"
 #include "DiagLoggerU.h"
 #include "FrameCodec.h"
@@ -9,6 +11,8 @@
 #include "OperationGuard.h"
 #include "ServiceCommands.h"
 #include "TotalsResponse.h"
+
+using namespace ecr17::detail;
 
 namespace {
 
@@ -27,16 +31,16 @@ bool TECR::totals(std::u16string& Ares)
     bool result = false;
     dlogMsg(u"Totals requested", lvInfo);
     refuseWhileCollecting();
-    const TOperationGuard guard(FoperationRunning);
-    const TConnectionCloser closer(FLink.tcpClient());
+    const TOperationGuard guard(Fstate->FoperationRunning);
+    const TConnectionCloser closer(Fstate->FLink.tcpClient());
     withLogException([&] {
-        if (!FLink.Send(totalsCommand))
+        if (!Fstate->FLink.Send(totalsCommand))
             return;
-        const std::u16string received = awaitAnswer(Ftimeout, isTotals, u"Not a totals response, dropped: ");
-        if (!parseTotalsRes(received, FJSONout, Ares))
+        const std::u16string received = awaitAnswer(Fstate->Ftimeout, isTotals, u"Not a totals response, dropped: ");
+        if (!parseTotalsRes(received, Fstate->FJSONout, Ares))
             return;
         result = true;
-        FLink.SendACK();
+        Fstate->FLink.SendACK();
         dlogMsg(u"Totals received", lvNotice);
     });
     return result;

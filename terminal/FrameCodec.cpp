@@ -1,11 +1,28 @@
 #include "FrameCodec.h"
 
-std::uint8_t calcLRC(std::u16string_view Atext) noexcept
+namespace ecr17::detail {
+
+namespace {
+
+template <class Text>
+std::uint8_t lrcOver(Text Atext) noexcept
 {
     std::uint8_t lrc = 0x7F;
-    for (char16_t c : Atext)
+    for (const auto c : Atext)
         lrc ^= static_cast<std::uint8_t>(c & 0xFF);
     return lrc;
+}
+
+} // namespace
+
+std::uint8_t calcLRC(std::u16string_view Atext) noexcept
+{
+    return lrcOver(Atext);
+}
+
+std::uint8_t calcLRC(std::string_view Abytes) noexcept
+{
+    return lrcOver(Abytes);
 }
 
 std::u16string extractBetween(std::u16string_view Atext, char16_t AstartChar, char16_t AendChar)
@@ -38,3 +55,5 @@ std::u16string ackFrame()
     const std::u16string head{ACK, ETX};
     return head + static_cast<char16_t>(calcLRC(head));
 }
+
+} // namespace ecr17::detail

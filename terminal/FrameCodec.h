@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 inline constexpr char16_t SOH = 0x01;
 inline constexpr char16_t STX = 0x02;
 inline constexpr char16_t ETX = 0x03;
@@ -17,8 +19,10 @@ inline constexpr char16_t EOT = 0x04;
 inline constexpr char16_t ACK = 0x06;
 inline constexpr char16_t ESC = 0x1B;
 
-// 0x7F XORed with the low 8 bits of every character.
+// 0x7F XORed with the low 8 bits of every character; of the bytes as they
+// are on the wire.
 std::uint8_t calcLRC(std::u16string_view Atext) noexcept;
+std::uint8_t calcLRC(std::string_view Abytes) noexcept;
 
 // The characters strictly between the first AstartChar and the next AendChar
 // (searched from the start character's own position); empty when there is no
@@ -38,3 +42,5 @@ std::u16string frameCommand(std::u16string_view Amessage);
 
 // ACK ETX LRC.
 std::u16string ackFrame();
+
+} // namespace ecr17::detail

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // Appends Aline (which ends in LF) to the file at Apath, creating it readable
 // by its owner only, and returns once the line is on the disk (fsync). A
 // last line torn by a crash is ended with an LF first, so that the new line
@@ -14,3 +16,5 @@ void journalAppend(const std::string& Apath, std::string_view Aline);
 // The last Amax bytes of the file (all of it when shorter); empty when the
 // file does not exist. Raises std::runtime_error when it cannot be read.
 std::string journalTail(const std::string& Apath, std::size_t Amax);
+
+} // namespace ecr17::detail

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 
+namespace ecr17::detail {
+
 namespace {
 
 [[noreturn]] void fail(const char* Awhat, const std::string& Apath)
@@ -85,3 +87,5 @@ std::string journalTail(const std::string& Apath, std::size_t Amax)
     }
     return tail;
 }
+
+} // namespace ecr17::detail

@@ -9,12 +9,14 @@
 
 #include <stdexcept>
 
+namespace ecr17::detail {
+
 namespace {
 
 [[noreturn]] void fail(const char* Awhat, const std::string& Apath, DWORD Aerror = ::GetLastError())
 {
     throw std::runtime_error(std::string("Journal ") + Awhat + " " + Apath + ": "
-                             + ecr17::detail::describeWindowsError(Aerror));
+                             + describeWindowsError(Aerror));
 }
 
 // Closes a handle on every path.
@@ -97,3 +99,5 @@ std::string journalTail(const std::string& Apath, std::size_t Amax)
         fail("cannot be read:", Apath);
     return tail;
 }
+
+} // namespace ecr17::detail

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace ecr17::detail {
+
 // Seconds one attempt waits for the acknowledgement frame.
 inline constexpr int kAckWaitSeconds = 5;
 // Attempts of one Send before it gives up.
@@ -51,3 +53,5 @@ struct TLinkTiming {
     int pollMs = kPollMs;
     std::function<std::uint32_t()> tickCount = monotonicTicks;
 };
+
+} // namespace ecr17::detail

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace ecr17::detail {
+
 TLinkSession::TLinkSession(std::unique_ptr<TTcpTransport> AtcpClient, TLinkTiming Atiming)
     : FtcpClient(std::move(AtcpClient)), Ftiming(std::move(Atiming))
 {
@@ -248,3 +250,5 @@ void TLinkSession::dropFirstFrame()
     Freceivebuffer.erase(0, std::min(etx + 2, Freceivebuffer.size()));
     Fscanner.reset();
 }
+
+} // namespace ecr17::detail

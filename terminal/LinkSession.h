@@ -27,6 +27,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // One wait for a response. A caller that drops a frame it did not ask for
 // goes on with the same wait, so that frames never extend it.
 struct TReceiveWait {
@@ -96,3 +98,5 @@ private:
     std::u16string Fprogress;
     std::atomic<TProgressCallback> FprogressCallback{nullptr};
 };
+
+} // namespace ecr17::detail

@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+namespace ecr17::detail {
+
 class TOperationGuard {
 public:
     // Raises "Another operation is running" when Abusy is already set.
@@ -19,3 +21,5 @@ public:
 private:
     std::atomic<bool>& Fbusy;
 };
+
+} // namespace ecr17::detail

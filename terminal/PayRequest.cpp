@@ -12,6 +12,8 @@
 
 #include <stdexcept>
 
+namespace ecr17::detail {
+
 namespace {
 
 // Amounts count ten-thousandths; the terminal takes whole cents below 1,000,000.00.
@@ -97,3 +99,5 @@ std::u16string reversalStan(const std::u16string& Astan)
         throw std::invalid_argument("STAN non valid.");
     return Astan;
 }
+
+} // namespace ecr17::detail

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 inline constexpr std::size_t payRequestLength = 167;
 
 // Validates Aamount and yields its amount text (empty when not valid). Traced
@@ -31,3 +33,5 @@ std::u16string amountText(Currency Aamount);
 // The STAN of a reversal: six digits, or "000000" (the last transaction) for
 // an empty text. Raises std::invalid_argument "STAN non valid." otherwise.
 std::u16string reversalStan(const std::u16string& Astan);
+
+} // namespace ecr17::detail

@@ -8,11 +8,14 @@
 #include "LoggerU.h"
 #include "OperationGuard.h"
 #include "PayRequest.h"
+#include "EcrState.h"
 #include "TextConvert.h"
 
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+
+using namespace ecr17::detail;
 
 namespace {
 
@@ -26,20 +29,20 @@ bool TECR::payAsync(Currency Aamount, const std::u16string& Atext, TPayCallback 
     const TMethodTrace trace = Logger().TraceMethod(u"payAsync");
     dlogMsg(u"Async payment start", lvInfo);
     checkPayRunning();
-    const TOperationGuard guard(FoperationRunning);
+    const TOperationGuard guard(Fstate->FoperationRunning);
     refusePending();
-    FreceiptComplete.store(true);
+    Fstate->FreceiptComplete.store(true);
     // On failure the connection stays open: closeSession or the next
     // exchange closes it.
     return withLogException([&] {
-        FpayAsyncCompleted.store(false, std::memory_order_release);
+        Fstate->FpayAsync.clearCompleted();
         if (!sendPrintMode())
             return false;
         const std::u16string request = buildPayRequest(Atext, Aamount);
-        Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
+        Fstate->Fjournal.sent(u"payment", amountText(Aamount), Atext, u"");
         // Until the worker runs, a failure here leaves the outcome unknown.
-        TJournalFinish finish(Fjournal);
-        if (!FLink.Send(request))
+        TJournalFinish finish(Fstate->Fjournal);
+        if (!Fstate->FLink.Send(request))
             return false;
         TPayThread::Create(*this, Acallback);
         finish.handOver();
@@ -52,15 +55,10 @@ bool TECR::payAsyncPolling(std::u16string& Ares, bool& Atimeout)
     Ares.clear();
     const TMethodTrace trace = Logger().TraceMethod(u"payAsyncPolling");
     dlogMsg(u"PayAsyncpolling", lvInfo);
-    if (!FpayAsyncCompleted.load(std::memory_order_acquire))
-        return false;
     std::u16string res;
-    bool timeout;
-    {
-        std::lock_guard lock(FpayAsyncLock);
-        res = FpayAsyncRes;
-        timeout = FpayAsyncTimeout;
-    }
+    bool timeout = false;
+    if (!Fstate->FpayAsync.poll(res, timeout))
+        return false;
     dlogMsg(u"PayAsyncpolling completed - Response: " + res + u" - Timeout: " + boolText(timeout), lvNotice);
     Ares = std::move(res);
     Atimeout = timeout;
@@ -69,28 +67,23 @@ bool TECR::payAsyncPolling(std::u16string& Ares, bool& Atimeout)
 
 void TECR::refuseWhileCollecting()
 {
-    if (FpayAsyncRunning.load(std::memory_order_acquire))
+    if (Fstate->FpayAsync.running())
         withLogException([] { throw std::runtime_error("Another payment is running"); });
 }
+
+namespace ecr17::detail {
 
 void TPayThread::Create(TECR& AECR, TPayCallback Acallback)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"TPayThread.Create");
     withLogException([&] {
         auto* worker = new TPayThread(AECR, Acallback);
-        {
-            std::lock_guard lock(AECR.FworkerLock);
-            ++AECR.Fworkers;
-        }
-        AECR.FpayAsyncRunning.store(true, std::memory_order_release);
+        TPayAsyncState& state = AECR.Fstate->FpayAsync;
+        state.begin();
         try {
             std::thread(&TPayThread::run, worker).detach();
         } catch (...) {
-            AECR.FpayAsyncRunning.store(false, std::memory_order_release);
-            {
-                std::lock_guard lock(AECR.FworkerLock);
-                --AECR.Fworkers;
-            }
+            state.cancelBegin();
             delete worker;
             throw;
         }
@@ -115,12 +108,10 @@ void TPayThread::run() noexcept
         } catch (...) {
         }
     }
-    TECR& ecr = *FECR;
+    TPayAsyncState& state = FECR->Fstate->FpayAsync;
     delete this;
     // The last touch of the client: after this its destructor may run.
-    std::lock_guard lock(ecr.FworkerLock);
-    --ecr.Fworkers;
-    ecr.FworkerDone.notify_all();
+    state.finish();
 }
 
 void TPayThread::Execute()
@@ -129,10 +120,9 @@ void TPayThread::Execute()
     dlogMsg(u"Async Payment Thread in execution", lvInfo);
     // The worker owns the connection from here and closes it on every path,
     // after an error has been logged.
-    const TConnectionCloser closer(FECR->FLink.tcpClient());
-    const TJournalFinish finish(FECR->Fjournal);
+    const TConnectionCloser closer(FECR->Fstate->FLink.tcpClient());
+    const TJournalFinish finish(FECR->Fstate->Fjournal);
     withLogException([&] {
-        FECR->FpayAsyncRunning.store(true, std::memory_order_release);
         Ftimeout = false;
         Fres.clear();
         FECR->paymentAwait(Fres, Ftimeout);
@@ -145,13 +135,7 @@ void TPayThread::DoTerminate()
     dlogMsg(u"Async Payment Thread terminated", lvInfo);
     withLogException([&] {
         std::this_thread::sleep_for(publishDelay);
-        {
-            std::lock_guard lock(FECR->FpayAsyncLock);
-            FECR->FpayAsyncRes = Fres;
-            FECR->FpayAsyncTimeout = Ftimeout;
-        }
-        FECR->FpayAsyncCompleted.store(true, std::memory_order_release);
-        FECR->FpayAsyncRunning.store(false, std::memory_order_release);
+        FECR->Fstate->FpayAsync.publish(Fres, Ftimeout);
         notifyCallback();
     });
 }
@@ -162,3 +146,5 @@ void TPayThread::notifyCallback()
         return;
     withLogException([&] { Fcallback(Fres.c_str(), Ftimeout); });
 }
+
+} // namespace ecr17::detail

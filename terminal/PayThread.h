@@ -12,6 +12,8 @@
 
 class TECR;
 
+namespace ecr17::detail {
+
 class TPayThread {
 public:
     // Starts the worker at once; from this moment the client refuses another
@@ -30,3 +32,5 @@ private:
     bool Ftimeout = false;
     TECR* FECR;
 };
+
+} // namespace ecr17::detail

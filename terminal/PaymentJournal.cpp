@@ -9,6 +9,8 @@
 #include <ctime>
 #include <memory>
 
+namespace ecr17::detail {
+
 namespace {
 
 // A record's line is short (no receipt); the tail holds the last ones.
@@ -247,3 +249,5 @@ void TPaymentJournal::resolved(const TJournalRecord& Apending, const std::u16str
     record.set(u"note", Anote);
     append(std::move(record));
 }
+
+} // namespace ecr17::detail

@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+namespace ecr17::detail {
+
 struct TJournalRecord {
     std::vector<std::pair<std::u16string, std::u16string>> fields;
 
@@ -88,3 +90,5 @@ private:
     TPaymentJournal& Fjournal;
     bool Factive = true;
 };
+
+} // namespace ecr17::detail

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace ecr17::detail {
+
 namespace {
 
 constexpr std::size_t codePosition = 10;
@@ -88,3 +90,5 @@ std::u16string payResToText(const TPaymentResponse& Aresponse)
 {
     return resultFieldsToText(paymentFields(Aresponse));
 }
+
+} // namespace ecr17::detail

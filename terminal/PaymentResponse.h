@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 struct TPaymentResponse {
     TShortString<8> termID;
     TShortString<2> result;
@@ -47,3 +49,5 @@ std::u16string paymentStan(std::u16string_view Areceived);
 std::u16string payResToJSON(const TPaymentResponse& Aresponse);
 // All eleven labelled lines, in record order, always present.
 std::u16string payResToText(const TPaymentResponse& Aresponse);
+
+} // namespace ecr17::detail

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ecr17::detail {
+
 namespace {
 
 constexpr char16_t DEL = 0x7F;
@@ -75,3 +77,5 @@ std::u16string appendReceipt(std::u16string_view Ares, std::u16string_view Arece
 {
     return appendResultField(Ares, {u"receipt", u"Receipt: ", std::u16string(Areceipt)}, AJSONout);
 }
+
+} // namespace ecr17::detail

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // True when Areceived holds a receipt block: Ablock is then its text (ESC
 // included) and Alast tells whether it holds ESC. On false Ablock is empty
 // and Alast keeps its value. Errors are logged and passed on.
@@ -26,3 +28,5 @@ std::u16string formatReceipt(std::u16string_view Areceipt, std::uint16_t Acols);
 // "receipt" added; empty when Ares is not an object (no outcome was accepted),
 // so the receipt is dropped. Text: Ares + "Receipt: " + Areceipt + LF.
 std::u16string appendReceipt(std::u16string_view Ares, std::u16string_view Areceipt, bool AJSONout);
+
+} // namespace ecr17::detail

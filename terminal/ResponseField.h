@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 template <std::size_t N>
 class TShortString {
 public:
@@ -52,3 +54,5 @@ constexpr std::u16string_view payloadField(std::u16string_view Apayload, std::si
     if (Afirst == 0 || Afirst > Apayload.size()) return {};
     return Apayload.substr(Afirst - 1, Acount);
 }
+
+} // namespace ecr17::detail

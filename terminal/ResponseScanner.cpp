@@ -2,6 +2,8 @@
 
 #include "FrameCodec.h"
 
+namespace ecr17::detail {
+
 void TResponseScanner::reset() noexcept
 {
     *this = TResponseScanner{};
@@ -40,3 +42,5 @@ bool TResponseScanner::scanAck(std::u16string_view Abuffer)
     Fsettled = Abuffer.find(ack, from) != npos;
     return Fsettled;
 }
+
+} // namespace ecr17::detail

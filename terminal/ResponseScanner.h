@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 class TResponseScanner {
 public:
     // Forget the buffer; call whenever it is emptied.
@@ -30,3 +32,5 @@ private:
     bool Fsettled = false;
     bool Fcomplete = false;
 };
+
+} // namespace ecr17::detail

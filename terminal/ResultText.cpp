@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace ecr17::detail {
+
 std::u16string resultFieldsToText(std::span<const TResultField> Afields)
 {
     std::u16string out;
@@ -37,3 +39,5 @@ std::u16string appendResultField(std::u16string_view Ares, const TResultField& A
     object->Add(std::u16string(Afield.name), Afield.value);
     return TJSON::GenerateText(*object);
 }
+
+} // namespace ecr17::detail

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 struct TResultField {
     std::u16string_view name;   // JSON member name
     std::u16string_view label;  // text label, with its trailing ": "
@@ -18,3 +20,5 @@ std::u16string resultFieldsToText(std::span<const TResultField> Afields);
 // Ares with one more field at the end. JSON: Ares read back as an object and
 // written again with the member added; empty when Ares is not an object.
 std::u16string appendResultField(std::u16string_view Ares, const TResultField& Afield, bool AJSONout);
+
+} // namespace ecr17::detail

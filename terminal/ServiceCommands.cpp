@@ -2,6 +2,8 @@
 
 #include "TextConvert.h"
 
+namespace ecr17::detail {
+
 std::u16string printModeCommand(TPrintMode AprintMode)
 {
     return u"000000000E" + intToText(AprintMode);
@@ -16,3 +18,5 @@ std::u16string reversalCommand(std::u16string_view Astan)
 {
     return u"000000000S" + std::u16string(8, u'0') + std::u16string(Astan) + u"00";
 }
+
+} // namespace ecr17::detail

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // "000000000E" and the print mode as one digit.
 std::u16string printModeCommand(TPrintMode AprintMode);
 // "000000000R0", "1" for a service ticket ("0" otherwise), "0000000000".
@@ -22,3 +24,5 @@ inline constexpr std::u16string_view lastResultCommand = u"000000000G00000000000
 std::u16string reversalCommand(std::u16string_view Astan);
 // Totals since the last close: "000000000T" and sixteen "0" (26 characters).
 inline constexpr std::u16string_view totalsCommand = u"000000000T0000000000000000";
+
+} // namespace ecr17::detail

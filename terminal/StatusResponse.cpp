@@ -8,6 +8,8 @@
 
 #include <array>
 
+namespace ecr17::detail {
+
 namespace {
 
 constexpr std::size_t minimumPayload = 31;
@@ -57,3 +59,5 @@ std::u16string statusResToText(const TStatusResponse& Aresponse)
 {
     return resultFieldsToText(statusFields(Aresponse));
 }
+
+} // namespace ecr17::detail

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // Nine zeros and the message code "s".
 inline constexpr std::u16string_view statusCommand = u"000000000s";
 
@@ -31,3 +33,5 @@ bool parseStatusRes(std::u16string_view Areceived, bool AJSONout, std::u16string
 std::u16string statusResToJSON(const TStatusResponse& Aresponse);
 // "Terminal ID: ", "Date/time: ", "Status: ", "SW Release: " lines.
 std::u16string statusResToText(const TStatusResponse& Aresponse);
+
+} // namespace ecr17::detail

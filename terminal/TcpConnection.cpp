@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-using namespace ecr17::detail;
+namespace ecr17::detail {
 
 namespace {
 
@@ -137,3 +137,5 @@ void TTcpConnection::Disconnect()
     FState = TState::Closed;
     fireDisconnected();
 }
+
+} // namespace ecr17::detail

@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ecr17::detail {
+
 class TTcpConnection final : public TTcpTransport {
 public:
     explicit TTcpConnection(int AconnectTimeoutMs = kConnectTimeoutMs) noexcept : FconnectTimeoutMs(AconnectTimeoutMs) {}
@@ -46,7 +48,7 @@ private:
     void releaseSocket() noexcept;
 
     int FconnectTimeoutMs;
-    ecr17::detail::TSocketHandle FSocket = ecr17::detail::kNoSocket;
+    TSocketHandle FSocket = kNoSocket;
     TState FState = TState::Closed;
     std::string FInput;
     // A socket operation that just succeeded (a read that moved bytes, a
@@ -57,3 +59,5 @@ private:
     // noticed by the next wait instead.
     std::int64_t FquietUntil = 0;
 };
+
+} // namespace ecr17::detail

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 class TTcpTransport {
 public:
     using TEvent = std::function<void()>;
@@ -56,3 +58,5 @@ private:
     TEvent FOnConnected;
     TEvent FOnDisconnected;
 };
+
+} // namespace ecr17::detail

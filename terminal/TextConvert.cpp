@@ -2,6 +2,8 @@
 
 #include "LogRecordFormat.h"
 
+namespace ecr17::detail {
+
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
@@ -72,3 +74,5 @@ std::u16string boolText(bool Avalue)
 {
     return Avalue ? u"True" : u"False";
 }
+
+} // namespace ecr17::detail

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // Malformed sequences become U+FFFD.
 std::u16string utf8ToText(std::string_view Autf8);
 // Unpaired surrogates become U+FFFD.
@@ -14,3 +16,5 @@ std::string textToUtf8(std::u16string_view Atext);
 std::u16string intToText(long long Avalue);
 // "True" or "False", as log lines write flags.
 std::u16string boolText(bool Avalue);
+
+} // namespace ecr17::detail

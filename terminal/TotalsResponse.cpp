@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 
+namespace ecr17::detail {
+
 namespace {
 
 constexpr std::size_t codePosition = 10;
@@ -45,3 +47,5 @@ bool parseTotalsRes(std::u16string_view Areceived, bool AJSONout, std::u16string
         return true;
     });
 }
+
+} // namespace ecr17::detail

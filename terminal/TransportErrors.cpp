@@ -1,5 +1,7 @@
 #include "TransportErrors.h"
 
+namespace ecr17::detail {
+
 EConnClosedGracefully::EConnClosedGracefully() : ETransportError("Connection Closed Gracefully.") {}
 
 ESocketError::ESocketError(int AerrorCode, const std::string& Adescription)
@@ -7,3 +9,5 @@ ESocketError::ESocketError(int AerrorCode, const std::string& Adescription)
       FerrorCode(AerrorCode)
 {
 }
+
+} // namespace ecr17::detail

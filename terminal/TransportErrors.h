@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace ecr17::detail {
+
 // "Already connected.", "A Host is required", "A Port is required".
 class ETransportError : public std::runtime_error {
 public:
@@ -32,3 +34,5 @@ private:
 // The description of errno value Aerrno as a sentence ("Connection refused.");
 // POSIX only (Windows: describeWinsockError in WindowsErrors.h).
 std::string describeErrno(int Aerrno);
+
+} // namespace ecr17::detail

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ecr17::detail {
+
 std::string describeErrno(int Aerrno)
 {
     char buffer[256] = {};
@@ -9,3 +11,5 @@ std::string describeErrno(int Aerrno)
     const char* text = strerror_r(Aerrno, buffer, sizeof buffer);
     return std::string(text) + ".";
 }
+
+} // namespace ecr17::detail

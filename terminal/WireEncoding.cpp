@@ -2,6 +2,8 @@
 
 #include "FrameCodec.h"
 
+namespace ecr17::detail {
+
 std::string encodeWire(std::u16string_view Atext)
 {
     std::string bytes;
@@ -25,3 +27,5 @@ std::u16string decodeWire(std::string_view Abytes)
     }
     return text;
 }
+
+} // namespace ecr17::detail

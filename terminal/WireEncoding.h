@@ -6,5 +6,9 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 std::string encodeWire(std::u16string_view Atext);
 std::u16string decodeWire(std::string_view Abytes);
+
+} // namespace ecr17::detail

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <utility>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr std::int32_t waitSeconds = 10;

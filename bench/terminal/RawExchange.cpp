@@ -8,6 +8,8 @@
 #include <string>
 #include <sys/socket.h>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // The same messages the client sends for a payment of 0.01 with an empty

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <string>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // A fresh directory for the log file, removed with everything in it.

@@ -1,5 +1,5 @@
 // Builds against the installed package and checks amounts without a terminal.
-#include <ECR17u.h>
+#include <ecr17/ECR17u.h>
 
 #include <cstdio>
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <unordered_set>
 
+using namespace ecr17::detail;
+
 struct ecr17_client {
     TECR ecr;
     std::mutex errorMutex;

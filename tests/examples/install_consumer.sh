@@ -12,6 +12,23 @@ cmake -S "$source/examples/consumer" -B "$prefix/consumer" -DCMAKE_PREFIX_PATH="
 cmake --build "$prefix/consumer" >/dev/null
 "$prefix/consumer/consumer"
 
+# The installed headers are the public interface and nothing else: each
+# compiles alone, and together they leave the link's names (STX, ACK, ESC,
+# calcLRC, the frame codec) out of the embedder's global namespace, so an
+# embedder may use those names for its own.
+headers=("$prefix"/include/ecr17/*.h)
+[ ${#headers[@]} -ge 5 ] || { echo "too few installed headers: ${headers[*]}"; exit 1; }
+for header in "${headers[@]}"; do
+  echo "#include <ecr17/$(basename "$header")>" | c++ -std=c++20 -fsyntax-only -x c++ -I"$prefix/include" - ||
+    { echo "$(basename "$header") does not compile alone"; exit 1; }
+done
+{
+  for header in "${headers[@]}"; do echo "#include <ecr17/$(basename "$header")>"; done
+  echo 'int STX, ACK, ESC, ETX, calcLRC, extractBetween, frameCommand, TLinkSession, TTcpConnection;'
+  echo 'TECR* client = nullptr; TJSONobject* object = nullptr; TLogToolLogger* tool = nullptr;'
+} | c++ -std=c++20 -fsyntax-only -x c++ -I"$prefix/include" - ||
+  { echo "the installed headers show names of the library's inside"; exit 1; }
+
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 # shellcheck disable=SC2046
 cc -std=c11 "$source/examples/c/ecr17_demo.c" $(pkg-config --cflags --libs ecr17) -o "$prefix/demo"

@@ -3,6 +3,8 @@
 
 #include "TcpConnection.h"
 
+using namespace ecr17::detail;
+
 class TCountingTransport final : public TTcpTransport {
 public:
     TCountingTransport()

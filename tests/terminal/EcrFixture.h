@@ -4,6 +4,8 @@
 #include "CountingTransport.h"
 #include "DiagLoggerU.h"
 #include "ECR17u.h"
+#include "LinkConstants.h"
+#include "TcpTransport.h"
 #include "LogRecords.h"
 #include "SimFrames.h"
 #include "TerminalSim.h"
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace ecr17::detail;
 
 // Silence is waited out in ticks of 1 ms instead of 100 ms.
 inline TLinkTiming shortTicks()

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace ecr17::detail;
+
 // Silence is waited out in ticks of 1 ms instead of 100 ms.
 inline TLinkTiming fastPolls()
 {

@@ -10,6 +10,8 @@
 #include <ostream>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 int exitOf(bool Aresult)

@@ -13,6 +13,8 @@
 #include <ostream>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // Switches the diagnostic log on for the lifetime of the object.

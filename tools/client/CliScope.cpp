@@ -5,6 +5,8 @@
 #include <atomic>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 std::atomic<TCliScope*> current{nullptr};

@@ -2,20 +2,13 @@
 
 #include <cstdint>
 
-namespace {
+using namespace ecr17::detail;
 
-std::uint8_t lrcOf(std::string_view Abytes)
-{
-    std::u16string chars;
-    chars.reserve(Abytes.size());
-    for (char c : Abytes)
-        chars += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return calcLRC(chars);
-}
+namespace {
 
 std::string withLrc(std::string Abytes)
 {
-    Abytes += static_cast<char>(lrcOf(Abytes));
+    Abytes += static_cast<char>(calcLRC(std::string_view(Abytes)));
     return Abytes;
 }
 

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <ctime>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // The last Awidth digits of Avalue, with leading zeros.

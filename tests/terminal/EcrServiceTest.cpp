@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 TEST_F(EcrFixture, ReprintSendsTheServiceTicketFlag)

@@ -9,6 +9,8 @@
 // also under sanitizers on a loaded machine. The drip cases need the real 100 ms polls, since a wait is counted
 // in polls and a byte every 50 ms must fall within one.
 #include "ECR17u.h"
+#include "LinkConstants.h"
+#include "TcpTransport.h"
 #include "LogRecords.h"
 #include "SimFrames.h"
 #include "TerminalSim.h"
@@ -21,6 +23,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+using namespace ecr17::detail;
 
 using namespace std::chrono_literals;
 

@@ -1,5 +1,7 @@
 #include "EcrFixture.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 const std::string statusPayload31 = "SIM000010s00000000000912261430" "0";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 constexpr char16_t DEL = 0x7F;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -15,6 +15,8 @@
 #include <functional>
 #include <mutex>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

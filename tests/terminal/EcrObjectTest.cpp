@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace ecr17::detail;
+
 namespace {
 
 TEST(ECRObject, NewClientHasItsDefaults)

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // What the scanner must find, computed the slow way on the whole buffer.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 std::vector<int> codes(std::u16string_view Atext)

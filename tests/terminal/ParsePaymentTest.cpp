@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 std::u16string frame(std::u16string_view Apayload)

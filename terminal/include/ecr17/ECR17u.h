@@ -10,23 +10,29 @@
 #pragma once
 
 #include "ECR17_TypesU.h"
-#include "LinkConstants.h"
-#include "LinkSession.h"
-#include "PaymentJournal.h"
 
-#include <atomic>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <memory>
 #include <string>
+#include <string_view>
+
+namespace ecr17::detail {
+struct TEcrState;
+struct TLinkTiming;
+struct TReceiveWait;
+class TPayThread;
+class TTcpTransport;
+} // namespace ecr17::detail
 
 class TECR {
 public:
     TECR();
     // The same with the link's poll length and clock replaced, and optionally
-    // the connection object (a TTcpConnection when none is given).
-    explicit TECR(TLinkTiming Atiming, std::unique_ptr<TTcpTransport> AtcpClient = nullptr);
+    // the connection object (a TTcpConnection when none is given); for tests
+    // and benchmarks, which see the library's inside.
+    explicit TECR(ecr17::detail::TLinkTiming Atiming,
+                  std::unique_ptr<ecr17::detail::TTcpTransport> AtcpClient = nullptr);
     ~TECR();
     TECR(const TECR&) = delete;
     TECR& operator=(const TECR&) = delete;
@@ -89,60 +95,37 @@ public:
     void setJSONOut(bool Avalue);
 
 private:
-    void checkPayRunning();
-    // Raises while the journal holds an operation without an outcome.
-    void refusePending();
-    // The request of a payment or reversal, journaled, and its outcome.
-    bool sendFinancial(const std::u16string& Arequest, std::u16string& Ares, bool& Atimeout);
-    // Waits for a frame that Aaccepts; others are logged with Adropped and
-    // dropped within the same wait.
-    std::u16string awaitAnswer(int Aseconds, bool (*Aaccepts)(std::u16string_view), std::u16string_view Adropped);
-    bool fetchLastResult(std::u16string& Areceived);
-    bool sendPrintMode();
-    bool paymentAwait(std::u16string& Ares, bool& Atimeout);
+    using TReceiveWait = ecr17::detail::TReceiveWait;
     struct TReceipt {
         std::u16string text;
         bool complete = false;  // the end mark arrived
     };
-    // Collects the receipt blocks after an outcome, within kMaxReceiptBlocks
-    // and kMaxReceiptChars.
+
+    void checkPayRunning();
+    // Raises "Another payment is running" (logged) while an asynchronous
+    // payment's worker owns the connection.
+    void refuseWhileCollecting();
+    // Raises while the journal holds an operation without an outcome.
+    void refusePending();
+    bool sendPrintMode();
+    // The request of a payment or reversal, journaled, and its outcome.
+    bool sendFinancial(const std::u16string& Arequest, std::u16string& Ares, bool& Atimeout);
+    bool paymentAwait(std::u16string& Ares, bool& Atimeout);
+    // Collects the receipt blocks after an outcome, within the receipt bounds.
     void collectReceipt(TReceipt& Areceipt, bool& Atimeout);
     bool awaitReceiptBlock(TReceiveWait& Await, std::u16string& Ablock, bool& Alast, bool& Atimeout);
     bool receiptBoundReached(TReceipt& Areceipt, std::size_t Ablocks);
     // collectReceipt, where a lost connection after an accepted outcome ends
     // the receipt instead of the payment.
     void receiptAfter(bool AoutcomeAccepted, TReceipt& Areceipt, bool& Atimeout);
-    // Raises "Another payment is running" (logged) while an asynchronous
-    // payment's worker owns the connection.
-    void refuseWhileCollecting();
+    // Waits for a frame that Aaccepts; others are logged with Adropped and
+    // dropped within the same wait.
+    std::u16string awaitAnswer(int Aseconds, bool (*Aaccepts)(std::u16string_view), std::u16string_view Adropped);
+    bool fetchLastResult(std::u16string& Areceived);
 
-    friend class TPayThread;
+    friend class ecr17::detail::TPayThread;
 
-    // The connection (FtcpClient), the receive buffer and the progress text.
-    TLinkSession FLink;
-    // Settings are read by an asynchronous payment's worker while the owner
-    // may write them.
-    std::atomic<std::int32_t> Ftimeout{60};
-    // Published by the worker in this order: result and time-out flag (under
-    // FpayAsyncLock), then completed (release), then running (release).
-    // Running is set from the worker's creation, so no second payment can
-    // slip in before the worker starts.
-    std::atomic<bool> FpayAsyncRunning{false};
-    std::atomic<bool> FpayAsyncCompleted{false};
-    std::mutex FpayAsyncLock;
-    std::u16string FpayAsyncRes;
-    bool FpayAsyncTimeout = false;
-    // Workers that have not finished their termination step; the destructor
-    // waits for them.
-    std::mutex FworkerLock;
-    std::condition_variable FworkerDone;
-    int Fworkers = 0;
-    // Set while a synchronous exchange (or an asynchronous payment's start)
-    // runs; see OperationGuard.h.
-    std::atomic<bool> FoperationRunning{false};
-    std::atomic<bool> FreceiptComplete{true};
-    TPaymentJournal Fjournal;
-    std::atomic<bool> FJSONout{true};
-    std::atomic<TPrintMode> FprintMode{0};
-    std::atomic<std::uint16_t> FreceiptCols{24};
+    // The connection, the settings and the state of the operations, kept out
+    // of this header (see EcrState.h).
+    std::unique_ptr<ecr17::detail::TEcrState> Fstate;
 };

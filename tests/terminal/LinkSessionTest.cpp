@@ -3,6 +3,8 @@
 
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

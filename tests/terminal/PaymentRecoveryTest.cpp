@@ -14,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using Kind = TLogRecordKind;

@@ -3,6 +3,8 @@
 #include "RefusingPort.h"
 #include "TransportErrors.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

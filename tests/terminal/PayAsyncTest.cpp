@@ -8,6 +8,8 @@
 #include <mutex>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;

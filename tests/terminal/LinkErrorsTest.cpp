@@ -5,6 +5,8 @@
 #include "TextConvert.h"
 #include "TransportErrors.h"
 
+using namespace ecr17::detail;
+
 namespace {
 
 using namespace std::chrono_literals;
