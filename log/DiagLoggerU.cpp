@@ -2,6 +2,7 @@
 
 #include "LoggerU.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -33,6 +34,29 @@ void appendEscaped(std::u16string& AOut, std::u16string_view AMsg)
     }
 }
 
+bool hasControlChars(std::u16string_view AMsg) noexcept
+{
+    return std::any_of(AMsg.begin(), AMsg.end(), [](char16_t c) { return c < 0x20; });
+}
+
+// Writes the record's text with the operation of its level.
+void send(std::u16string_view AText, TLogLevel Alevel) noexcept
+{
+    TLogToolLogger& logger = Logger();
+    switch (Alevel) {
+    case lvWarning: logger.SendWarning(AText); break;
+    case lvError: logger.SendError(AText); break;
+    default: logger.Send(AText); break;
+    }
+}
+
+// The log file's full name; the caller holds the destination's lock.
+std::u16string fileNameOf(const TLogToolLogger& ALogger)
+{
+    const TLogToolDestination* destination = ALogger.Destination();
+    return destination ? destination->LogFile.FullName() : std::u16string();
+}
+
 } // namespace
 
 std::u16string dlogChangeExt(std::u16string_view AFileName)
@@ -52,9 +76,12 @@ bool dlogActive() noexcept
 void dlogEnable(const std::u16string& AFileName)
 {
     TLogToolLogger& logger = Logger();
+    const auto lock = logger.lockDestination();
     if (dlogActive()) {
-        if (dlogChangeExt(AFileName) == dlogFileName())
+        if (dlogChangeExt(AFileName) == fileNameOf(logger)) {
+            logger.CheckLogFile(); // the file may have been deleted or moved meanwhile
             return;
+        }
     } else if (!logger.Installed()) {
         throw std::runtime_error("Log tool not installed");
     }
@@ -68,6 +95,8 @@ void dlogEnable(const std::u16string& AFileName)
         file.setFilePath(AFileName.substr(0, start));
         file.setFileName(dlogChangeExt(std::u16string_view(AFileName).substr(start)));
         file.setActive(true);
+        if (!file.Active())
+            return; // the log is off, and the opening records belong to no file
         dlogMsg(dlogSeparator, lvInfo);
         dlogMsg(u"Log Enabled", lvInfo);
     } catch (...) {
@@ -79,6 +108,7 @@ void dlogDisable() noexcept
 {
     try {
         TLogToolLogger& logger = Logger();
+        const auto lock = logger.lockDestination();
         if (TLogToolDestination* destination = logger.Destination())
             destination->LogFile.setActive(false);
         logger.CloseDispatcher();
@@ -88,26 +118,28 @@ void dlogDisable() noexcept
 
 void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel, std::u16string& Awritten)
 {
-    TLogToolLogger& logger = Logger();
     if (Amsg == dlogSeparator) {
-        logger.AddSeparator();
+        Logger().AddSeparator();
         return;
     }
     if (GHexControlChars.load(std::memory_order_relaxed))
         appendEscaped(Awritten, Amsg);
     else
         Awritten += Amsg;
-    switch (Alevel) {
-    case lvWarning: logger.SendWarning(Awritten); break;
-    case lvError: logger.SendError(Awritten); break;
-    default: logger.Send(Awritten); break;
-    }
+    send(Awritten, Alevel);
 }
 
 void dlogMsg(std::u16string_view Amsg, TLogLevel Alevel)
 {
-    std::u16string written;
-    dlogMsg(Amsg, Alevel, written);
+    // Most messages hold nothing to escape: they are sent as they stand,
+    // without a copy.
+    const bool escape = GHexControlChars.load(std::memory_order_relaxed);
+    if (Amsg == dlogSeparator || (escape && hasControlChars(Amsg))) {
+        std::u16string written;
+        dlogMsg(Amsg, Alevel, written);
+        return;
+    }
+    send(Amsg, Alevel);
 }
 
 void dlogSetHexControlChars(bool Aflag) noexcept
@@ -117,6 +149,7 @@ void dlogSetHexControlChars(bool Aflag) noexcept
 
 std::u16string dlogFileName()
 {
-    const TLogToolDestination* destination = Logger().Destination();
-    return destination ? destination->LogFile.FullName() : std::u16string();
+    TLogToolLogger& logger = Logger();
+    const auto lock = logger.lockDestination();
+    return fileNameOf(logger);
 }

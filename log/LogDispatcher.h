@@ -3,47 +3,45 @@
 //
 //   {"time":"2026-12-09T22:15:39.123456Z","pid":1234,"tid":5678,"kind":"info","text":"Get EFT status"}
 //
-// Callers only stamp a record and queue it; the Dispatcher formats and writes
-// in batches. The queue is bounded and a full queue makes the caller wait:
-// no record is dropped while the log file is active. Every batch is written
-// with write(2) as soon as it is taken, so a killed process loses at most
-// the records still queued.
+// Callers only stamp a record and queue it (see LogQueue.h for what a full
+// queue does); the Dispatcher formats and writes in batches as soon as it
+// takes them, so a killed process loses at most the records still queued.
+//
+// What the log promises under faults: no record is dropped while the file
+// accepts writes; a stalled or full file never blocks a caller for more than
+// 100 ms a record; every record lost is counted, and the count is written to
+// the file once it takes writes again; every line in the file is whole; a
+// file deleted or moved away is opened again under its name within about a
+// second; CloseDispatcher gives up on a stalled file after 2 seconds. After
+// fork() the child's records go nowhere until the child opens a log file.
 #pragma once
 
 #include "LoggerU.h"
 
-#include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
+
+class TLogQueue;
 
 class TDispatcherLogger final : public TLogToolLogger {
 public:
-    // The most records queued before writers wait.
-    static constexpr std::size_t queueCapacity = 1 << 16;
+    // The longest CloseDispatcher waits for a file that takes no more.
+    static constexpr std::chrono::milliseconds closeWait{2000};
 
     TDispatcherLogger();
     ~TDispatcherLogger() override;
 
     bool Installed() const noexcept override { return true; }
     void CloseDispatcher() noexcept override;
+    void CheckLogFile() noexcept override;
 
     // Blocks until every record queued so far is in the file.
     void Flush() noexcept;
     // Records accepted for a log file since the tool was created.
     std::uint64_t acceptedRecords() noexcept;
-
-    struct TRecord {
-        std::int64_t timeNs;
-        int tid;
-        TLogRecordKind kind;
-        std::u16string text;
-        int fd;         // the file the record goes to
-        bool closeFile; // not a record: close fd once what precedes it is written
-    };
 
 protected:
     void Write(TLogRecordKind AKind, std::u16string_view AText) noexcept override;
@@ -51,26 +49,13 @@ protected:
     void CloseLogFile() noexcept override;
 
 private:
-    void push(TRecord&& ARecord);
-    void startDispatcher();
-    void run();
-    void writeBatch(std::vector<TRecord>& ABatch, std::string& AOut);
+    static void forkPrepare() noexcept;
+    static void forkParent() noexcept;
+    static void forkChild() noexcept;
 
-    std::mutex FMutex;
-    std::condition_variable FHasWork;
-    std::condition_variable FHasRoom;
-    std::condition_variable FDrained;
-    std::vector<TRecord> FQueue;
-    std::uint64_t FQueued = 0;  // records ever queued
-    std::uint64_t FWritten = 0; // records ever handled by the Dispatcher
-    std::uint64_t FAccepted = 0; // records, without the file markers
-    bool FStop = false;
-    bool FConsumerWaiting = false; // idle, waiting for a first record
-    bool FGathering = false;       // woken, gathering more records
-    int FFlushWanted = 0;
-    std::atomic<bool> FFileOpen{false}; // FFile >= 0, read without the lock
-    int FFile = -1; // the file new records go to; guarded by FMutex
-    std::thread FDispatcher;
+    const std::shared_ptr<TLogQueue> FQueue; // shared with a Dispatcher that may outlive the tool
+    std::mutex FSwitchMutex;                 // one open or close of the file at a time
+    std::thread FDispatcher;                 // guarded by FSwitchMutex
 };
 
 // The process-wide production tool; it lives until the process ends and its

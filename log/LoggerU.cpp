@@ -12,7 +12,8 @@ void TLogFileDestination::setActive(bool AActive)
     }
     if (AActive) {
         // Re-activating an active file moves the log to the current name.
-        FActive = FTool->OpenLogFile(FullName());
+        const bool opened = FTool->OpenLogFile(FullName());
+        FActive = opened;
     } else {
         FTool->CloseLogFile();
         FActive = false;
@@ -66,15 +67,16 @@ TMethodTrace TLogToolLogger::TraceMethod(std::u16string_view AName, bool, bool)
 
 void TLogToolLogger::setDestination(std::unique_ptr<TLogToolDestination> ADestination)
 {
+    if (ADestination)
+        ADestination->LogFile.FTool = this;
+    FDestinationRead = ADestination.get();
     FDestination = std::move(ADestination);
-    if (FDestination)
-        FDestination->LogFile.FTool = this;
 }
 
 void TLogToolLogger::markLogFileClosed() noexcept
 {
-    if (FDestination)
-        FDestination->LogFile.FActive = false;
+    if (TLogToolDestination* destination = Destination())
+        destination->LogFile.FActive = false;
 }
 
 namespace {

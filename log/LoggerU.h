@@ -6,7 +6,9 @@
 // file receives them.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -22,7 +24,7 @@ public:
     void setFilePath(std::u16string AFilePath) { FFilePath = std::move(AFilePath); }
     const std::u16string& FileName() const noexcept { return FFileName; }
     void setFileName(std::u16string AFileName) { FFileName = std::move(AFileName); }
-    bool Active() const noexcept { return FActive; }
+    bool Active() const noexcept { return FActive.load(std::memory_order_acquire); }
     // Asks the tool to open (true) or close (false) the file named by FilePath
     // and FileName. Active stays false when the file cannot be opened.
     void setActive(bool AActive);
@@ -35,7 +37,7 @@ private:
     TLogToolLogger* FTool = nullptr;
     std::u16string FFilePath;
     std::u16string FFileName;
-    bool FActive = false;
+    std::atomic<bool> FActive{false}; // read without the destination's lock
 };
 
 // A set of outputs for the logger; only the log file is used.
@@ -71,8 +73,16 @@ public:
     virtual bool Installed() const noexcept = 0;
 
     // Null until a destination is set; set once, kept for the rest of the process.
-    TLogToolDestination* Destination() const noexcept { return FDestination.get(); }
+    TLogToolDestination* Destination() const noexcept { return FDestinationRead.load(std::memory_order_acquire); }
     void setDestination(std::unique_ptr<TLogToolDestination> ADestination);
+
+    // Held while the destination's settings are read or changed, so that
+    // switching the log from several threads at once leaves one clear state.
+    [[nodiscard]] std::unique_lock<std::mutex> lockDestination() { return std::unique_lock(FDestinationMutex); }
+
+    // Makes sure the log file still exists under its name before the next
+    // record is written, and opens it again when it does not.
+    virtual void CheckLogFile() noexcept {}
 
     // Writes out every pending record and closes the log file; the log file is
     // inactive afterwards.
@@ -85,10 +95,13 @@ protected:
     virtual void CloseLogFile() noexcept = 0;
     void markLogFileClosed() noexcept;
 
+    std::mutex FDestinationMutex;
+
 private:
     friend class TLogFileDestination;
     friend class TLogToolTraceAccess;
     std::unique_ptr<TLogToolDestination> FDestination;
+    std::atomic<TLogToolDestination*> FDestinationRead{nullptr};
 };
 
 // The process-wide logger. Until another is set it is the production tool,

@@ -1,89 +1,15 @@
 // The production tool: records appended to a real log file as JSON Lines.
-#include "DiagLoggerU.h"
-#include "LogDispatcher.h"
+#include "DispatcherFixture.h"
+#include "StrictLogReader.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <signal.h>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-std::vector<std::string> readLines(const fs::path& APath)
-{
-    std::ifstream in(APath);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// The value of a string member in one of our records (no escapes expected).
-std::string member(const std::string& ALine, const std::string& AName)
-{
-    const std::string key = "\"" + AName + "\":\"";
-    const auto start = ALine.find(key);
-    if (start == std::string::npos)
-        return "<missing>";
-    const auto from = start + key.size();
-    return ALine.substr(from, ALine.find('"', from) - from);
-}
-
-// Checks every line with Python's strict JSON reader; returns the number of
-// lines it read, or -1 when one was refused.
-int strictJsonLines(const fs::path& APath)
-{
-    const std::string cmd = "python3 -c 'import json,sys\nn=0\nfor l in open(sys.argv[1],encoding=\"utf-8\"):\n"
-                            " r=json.loads(l); assert set(r)=={\"time\",\"pid\",\"tid\",\"kind\",\"text\"}; n+=1\n"
-                            "print(n)' " +
-                            APath.string();
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p)
-        return -1;
-    int n = -1;
-    if (std::fscanf(p, "%d", &n) != 1)
-        n = -1;
-    return ::pclose(p) == 0 ? n : -1;
-}
-
-class Dispatcher : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("ecr17-log-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        previous = setLogger(&tool);
-        dlogSetHexControlChars(false);
-    }
-    void TearDown() override
-    {
-        tool.CloseDispatcher();
-        setLogger(previous);
-        fs::remove_all(dir);
-    }
-    std::u16string logName(const std::string& AName) const
-    {
-        const std::string s = (dir / AName).string();
-        return std::u16string(s.begin(), s.end());
-    }
-
-    fs::path dir;
-    TDispatcherLogger tool;
-    TLogToolLogger* previous = nullptr;
-};
+using Dispatcher = DispatcherTest;
 
 TEST_F(Dispatcher, WritesEveryKindAsOneJsonLine)
 {
@@ -97,7 +23,7 @@ TEST_F(Dispatcher, WritesEveryKindAsOneJsonLine)
 
     const auto lines = readLines(dir / "test.dlog");
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(strictJsonLines(dir / "test.dlog"), 7);
+    EXPECT_EQ(strictRecords(dir / "test.dlog").size(), 7u);
     const std::vector<std::string> kinds{"separator", "info", "info", "warning", "error", "enter", "exit"};
     for (std::size_t i = 0; i < kinds.size(); ++i)
         EXPECT_EQ(member(lines[i], "kind"), kinds[i]) << lines[i];
@@ -169,19 +95,25 @@ TEST_F(Dispatcher, KeepsEveryRecordOfConcurrentThreadsInOrder)
     dlogDisable();
 
     int next[2] = {0, 0};
+    std::set<int> tids[2];
     int bad = 0;
-    for (const auto& line : readLines(dir / "threads.dlog")) {
-        const std::string text = member(line, "text");
+    for (const TFileRecord& record : strictRecords(dir / "threads.dlog")) {
+        const std::string& text = record.text;
         if (text.empty() || (text[0] != 'a' && text[0] != 'b'))
             continue;
         int& expected = next[text[0] - 'a'];
         if (std::stoi(text.substr(1)) != expected)
             ++bad;
         ++expected;
+        tids[text[0] - 'a'].insert(record.tid);
     }
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(next[0], perThread);
     EXPECT_EQ(next[1], perThread);
+    // Each thread's records carry its own id, however they interleave.
+    ASSERT_EQ(tids[0].size(), 1u);
+    ASSERT_EQ(tids[1].size(), 1u);
+    EXPECT_NE(*tids[0].begin(), *tids[1].begin());
 }
 
 TEST_F(Dispatcher, FlushMakesRecordsVisibleWhileTheFileStaysOpen)
