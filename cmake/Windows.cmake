@@ -16,8 +16,3 @@ set(ECR17_BUILD_CONSOLE OFF)
 # mingw-w64's time.h offers the reentrant gmtime_r and localtime_r with this;
 # windows.h keeps its min and max macros and rarely used parts to itself.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS NOMINMAX WIN32_LEAN_AND_MEAN)
-
-# Standard input and output in binary mode for every program: ecr17.exe
-# prints exactly the text an operation returned, CR LF where the text has
-# them and nowhere else, as on Linux.
-string(APPEND CMAKE_EXE_LINKER_FLAGS " ${CMAKE_FIND_ROOT_PATH}/lib/binmode.o")
