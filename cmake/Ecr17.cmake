@@ -52,7 +52,7 @@ function(ecr17_test name)
     # Each start of a program under the target's emulator costs a fraction
     # of a second: the whole executable is one test.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_prefix)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()

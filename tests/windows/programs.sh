@@ -11,9 +11,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 sim_pid=
 stop_sim() {
-  [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  if [[ -n $sim_pid ]]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
   sim_pid=
-  return 0
 }
 trap stop_sim EXIT
 
