@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a plain
-# build, then the fuzz targets for a short run each, then the tests again
+# build, then the Windows builds (the x86_64 tests under Wine), then the fuzz
+# targets for a short run each, then the tests again
 # under AddressSanitizer with UndefinedBehaviorSanitizer, and under
 # ThreadSanitizer. Each build has its own folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales \
+# Chromium, its driver and Selenium run the bridge's demo page in the browser test;
+# mingw-w64, Wine and GoogleTest's sources the Windows stage; Mono the .NET binding.
+ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales xvfb openbox chromium chromium-driver python3-selenium \
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest mono-mcs mono-runtime
 # A locale with a decimal comma, so that number formatting is tested against one.
 ecr17_ensure_locale it_IT.UTF-8
@@ -39,6 +42,11 @@ windows_stage() {
   ecr17_build build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DECR17_BUILD_TESTS=OFF
   echo "== Windows stage: $((SECONDS - start)) s"
 }
+
+# The console's dialog placement is tested on an X display with a window
+# manager; everything else in the console runs offscreen.
+trap ecr17_stop_wm_display EXIT
+ecr17_start_wm_display
 
 run_suite build
 windows_stage

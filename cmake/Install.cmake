@@ -13,7 +13,7 @@ install(TARGETS ${ecr17_libraries} EXPORT ecr17Targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-foreach(program ecr17_cli ecr17-sim ecr17-console)
+foreach(program ecr17_cli ecr17-sim ecr17-bridge ecr17-console)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()

@@ -2,6 +2,8 @@
 
 #include "AuthFormU.h"
 #include "ECR17u.h"
+#include "InputDiscard.h"
+#include "Placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -53,7 +55,7 @@ QString asLines(const std::u16string& Atext)
 }
 
 // Lets the wait line appear before the window stops responding. Input is
-// left queued, so a click made now is acted on after the action.
+// left queued, to be dropped once the action is over.
 void paintPending()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -67,11 +69,13 @@ QPushButton* makeButton(QWidget* Aparent, const QString& Aname, const QString& A
     return button;
 }
 
+// A label takes no clicks: one that overlaps a control lets them through to it.
 QLabel* makeLabel(QWidget* Aparent, const QString& Aname, const QString& Atext, QRect Ageometry)
 {
     auto* label = new QLabel(Atext, Aparent);
     label->setObjectName(Aname);
     label->setGeometry(Ageometry);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
 
@@ -109,6 +113,8 @@ void TMainForm::createControls()
 
     Label1 = makeLabel(this, u"Label1"_s, u"Host"_s, QRect(39, 23, 33, 17));
     Label2 = makeLabel(this, u"Label2"_s, u"Porta"_s, QRect(188, 23, 100, 17));
+    // "Porta" reaches into the port box; the box is drawn over it.
+    edtEftPort->raise();
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(u"Memo1"_s);
@@ -120,6 +126,8 @@ void TMainForm::createControls()
     memoFont.setFamily(u"Lucida Console"_s);
     memoFont.setStyleHint(QFont::TypeWriter);
     Memo1->setFont(memoFont);
+    // Tab goes on to the next control, as everywhere else in the window.
+    Memo1->setTabChangesFocus(true);
 
     btnStatus = makeButton(this, u"btnStatus"_s, u"Richiedi Stato"_s, u"Richiede lo stato al POS"_s);
     btnStatus->setGeometry(344, 23, 100, 22);
@@ -152,21 +160,19 @@ void TMainForm::FormCreate()
 void TMainForm::showEvent(QShowEvent* Aevent)
 {
     QWidget::showEvent(Aevent);
-    // The password dialog opens once the window is on screen, so that it can
-    // stand over it and the window can be closed from there.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            try {
-                FormShow();
-            } catch (const std::exception& e) {
-                // Errors while the client is created are not the console's to
-                // handle; like any unhandled error they are reported and the
-                // window stays open.
-                QMessageBox::critical(this, u"Errore"_s, QString::fromUtf8(e.what()));
-            }
-        },
-        Qt::QueuedConnection);
+    // The password dialog opens once the window is on screen where the window
+    // manager put it, so that it can stand centred over it and the window can
+    // be closed from there.
+    whenExposed(*this, [this] {
+        try {
+            FormShow();
+        } catch (const std::exception& e) {
+            // Errors while the client is created are not the console's to
+            // handle; like any unhandled error they are reported and the
+            // window stays open.
+            QMessageBox::critical(this, u"Errore"_s, QString::fromUtf8(e.what()));
+        }
+    });
 }
 
 void TMainForm::FormShow()
@@ -177,7 +183,7 @@ void TMainForm::FormShow()
     bool accepted = false;
     {
         TAuthForm AuthForm;
-        AuthForm.move(frameGeometry().center() - AuthForm.rect().center());
+        AuthForm.move(centredOn(*this, AuthForm.size()));
         if (AuthForm.exec() == mrOk) {
             accepted = true;
             startConsole();
@@ -203,8 +209,9 @@ void TMainForm::startConsole()
 
 void TMainForm::closeEvent(QCloseEvent* Aevent)
 {
-    // An action lets the toolkit handle events once before it blocks; a close
-    // handled then must not free the client under the running action.
+    // A close that arrives while an action runs (when it paints its wait line,
+    // or queued behind it) is refused: the client is in use, and the operator
+    // is to see the result first.
     if (FactionRunning) {
         Aevent->ignore();
         return;
@@ -247,11 +254,16 @@ template <class TAction> void TMainForm::runAction(TAction Aaction)
 {
     FactionRunning = true;
     const auto idle = qScopeGuard([this] { FactionRunning = false; });
+    TInputDiscard discard;
     try {
         Aaction();
     } catch (const std::exception& e) {
         showError(QString::fromUtf8(e.what()));
     }
+    // What the operator did while the window was blocked is handled now, while
+    // it is still refused: clicks and keys are dropped, a close is ignored and
+    // the result stays in view.
+    discard.drain();
 }
 
 TECR& TMainForm::client() const
@@ -289,10 +301,14 @@ void TMainForm::btnPayClick()
         client().setPrintMode(consolePrintMode);
         std::u16string res;
         bool timedOut = false;
-        if (client().pay(consoleAmount, std::u16string(), res, timedOut))
+        if (client().pay(consoleAmount, std::u16string(), res, timedOut)) {
             addLine(asLines(res));
-        else
+            // The receipt in the result is cut short; the terminal has it whole.
+            if (!client().receiptComplete())
+                addLine(u"Ricevuta incompleta: usare la ristampa dal terminale"_s);
+        } else {
             addLine(u"Pagamento fallito!"_s);
+        }
         if (timedOut) addLine(u"!!! Timeout !!!"_s);
     });
 }

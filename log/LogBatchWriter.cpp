@@ -42,14 +42,16 @@ void TLogBatch::addCheck()
 
 void TLogBatch::clear() noexcept
 {
+    // A burst leaves a large batch behind; give its room back once the burst
+    // is over rather than keep the peak for the rest of the process. While
+    // records keep coming fast, the room is reused.
+    const bool burstOver = entries.size() <= burstEntries / 4;
     entries.clear();
     texts.clear();
     files.clear();
-    // A burst leaves a large batch behind; give it back rather than keep the
-    // peak for the rest of the process.
-    if (entries.capacity() > burstEntries)
+    if (burstOver && entries.capacity() > burstEntries)
         std::vector<TLogEntry>().swap(entries);
-    if (texts.capacity() > burstTexts)
+    if (burstOver && texts.capacity() > burstTexts)
         std::u16string().swap(texts);
 }
 

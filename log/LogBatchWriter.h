@@ -45,7 +45,7 @@ struct TLogBatch {
     void addRecord(std::int64_t ATimeNs, int ATid, TLogRecordKind AKind, std::u16string_view AText);
     void addSwitch(std::unique_ptr<TLogFileWriter> AFile);
     void addCheck();
-    // Empties the batch; keeps its room unless a burst made it large.
+    // Empties the batch; keeps its room unless a burst that made it large is over.
     void clear() noexcept;
 };
 

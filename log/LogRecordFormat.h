@@ -10,6 +10,8 @@
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD so the result is
 // always valid UTF-8.
 std::string logTextToUtf8(std::u16string_view AText);
+// The other direction: malformed sequences become U+FFFD.
+std::u16string logUtf8ToText(std::string_view AUtf8);
 
 // The name of a record kind in the file: info, warning, error, separator, enter, exit.
 std::string_view logKindName(TLogRecordKind AKind) noexcept;

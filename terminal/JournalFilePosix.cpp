@@ -53,10 +53,7 @@ void journalAppend(const std::string& Apath, std::string_view Aline)
     const TFd file{::open(Apath.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600)};
     if (file.fd < 0)
         fail("cannot be opened:", Apath);
-    std::string bytes;
-    if (endsTorn(file.fd))
-        bytes = "\n";
-    bytes += Aline;
+    const std::string bytes = (endsTorn(file.fd) ? std::string(1, '\n') : std::string()).append(Aline);
     // One write: a crash leaves the line whole or torn, never interleaved.
     writeAll(file.fd, bytes, Apath);
     if (::fsync(file.fd) != 0)

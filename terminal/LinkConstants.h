@@ -7,6 +7,8 @@
 // a benchmark) can shorten the ticks without touching the rules.
 #pragma once
 
+#include "MonotonicClock.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -40,13 +42,6 @@ inline constexpr std::size_t kMaxFrameChars = 65536;
 // Characters and blocks of one payment's receipt.
 inline constexpr std::size_t kMaxReceiptChars = 1024 * 1024;
 inline constexpr std::size_t kMaxReceiptBlocks = 1000;
-
-// A 32-bit millisecond counter that wraps; differences are taken unsigned.
-inline std::uint32_t monotonicTicks()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
 
 // How the link measures its waits.
 struct TLinkTiming {

@@ -27,7 +27,7 @@ std::u16string utcNow()
         std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1'000'000;
     std::tm utc{};
     ::gmtime_r(&seconds, &utc);
-    char text[40];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06lldZ", utc.tm_year + 1900, utc.tm_mon + 1,
                   utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<long long>(micros));
     return utf8ToText(text);

@@ -1,11 +1,10 @@
 #include "TcpConnection.h"
 
 #include "LinkConstants.h"
+#include "MonotonicClock.h"
 #include "TextConvert.h"
 #include "TransportErrors.h"
 #include "WireEncoding.h"
-
-#include <chrono>
 
 namespace ecr17::detail {
 
@@ -13,12 +12,6 @@ namespace {
 
 // How long a successful socket operation stands for a check of the socket.
 constexpr std::int64_t quietTrustNs = 1'000'000;
-
-std::int64_t monotonicNs() noexcept
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 } // namespace
 

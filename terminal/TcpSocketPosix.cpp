@@ -1,11 +1,11 @@
 // The socket calls on POSIX (see TcpSocket.h).
 #include "TcpSocket.h"
 
+#include "MonotonicClock.h"
 #include "TransportErrors.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -54,8 +54,7 @@ bool isPeerClose(int Aerrno)
 // false when the time ran out.
 bool waitFor(int Asocket, short Aevents, int AtimeoutMs)
 {
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(AtimeoutMs);
+    const std::int64_t deadline = monotonicNs() + std::int64_t{AtimeoutMs} * 1'000'000;
     int remaining = AtimeoutMs;
     for (;;) {
         pollfd pfd{Asocket, Aevents, 0};
@@ -64,8 +63,8 @@ bool waitFor(int Asocket, short Aevents, int AtimeoutMs)
             return rc > 0;
         if (errno != EINTR)
             throwErrno(errno);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-        remaining = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        const std::int64_t left = (deadline - monotonicNs()) / 1'000'000;
+        remaining = left > 0 ? static_cast<int>(left) : 0;
     }
 }
 

@@ -24,35 +24,24 @@ struct ecr17_client {
 
 namespace {
 
-#ifndef NDEBUG
-// Debug builds remember the live handles, so that a freed one is refused
-// instead of used; release builds only refuse NULL.
+// Every build remembers the live handles, so that a destroyed one is refused
+// with ECR17_INVALID instead of used, in debug and release builds alike.
 std::mutex GLiveLock;
 std::unordered_set<const ecr17_client*> GLive;
-#endif
 
 bool usable(const ecr17_client* AClient) noexcept
 {
-#ifndef NDEBUG
     std::lock_guard lock(GLiveLock);
     return GLive.count(AClient) != 0;
-#else
-    return AClient != nullptr;
-#endif
 }
 
 void track(const ecr17_client* AClient, bool ALive)
 {
-#ifndef NDEBUG
     std::lock_guard lock(GLiveLock);
     if (ALive)
         GLive.insert(AClient);
     else
         GLive.erase(AClient);
-#else
-    (void)AClient;
-    (void)ALive;
-#endif
 }
 
 thread_local std::u16string GLastError;
@@ -103,6 +92,26 @@ template <class F> int guarded(ecr17_client* AClient, F&& AWork) noexcept
 
 int flag(bool AValue) noexcept { return AValue ? ECR17_TRUE : ECR17_FALSE; }
 
+// An output cleared before anything else, so that it is written on every path.
+template <class T> bool cleared(T* AOut) noexcept
+{
+    if (!AOut)
+        return false;
+    *AOut = T{};
+    return true;
+}
+
+// Every function's prologue: the outputs cleared, the handle and the
+// required pointers checked (ECR17_INVALID), then AWork on the client under
+// the guard.
+template <class F, class... Out> int onClient(ecr17_client* AClient, F&& AWork, Out*... AOutputs) noexcept
+{
+    const bool outputsValid = (cleared(AOutputs) & ... & true);
+    if (!outputsValid || !usable(AClient))
+        return ECR17_INVALID;
+    return guarded(AClient, [&] { return AWork(AClient->ecr); });
+}
+
 // Hands AText to the caller; an allocation failure is an error.
 int give(char16_t** AOut, std::u16string_view AText, int AResult)
 {
@@ -112,37 +121,52 @@ int give(char16_t** AOut, std::u16string_view AText, int AResult)
     return AResult;
 }
 
-// A setting written through a TECR setter or read through its getter.
-template <class T, class F> int readSetting(ecr17_client* AClient, T* AOut, F&& AGet)
-{
-    if (!usable(AClient) || !AOut)
-        return ECR17_INVALID;
-    return guarded(AClient, [&] {
-        *AOut = AGet(AClient->ecr);
-        return ECR17_TRUE;
-    });
-}
-
-template <class F> int writeSetting(ecr17_client* AClient, F&& ASet)
-{
-    if (!usable(AClient))
-        return ECR17_INVALID;
-    return guarded(AClient, [&] {
-        ASet(AClient->ecr);
-        return ECR17_TRUE;
-    });
-}
-
 // An operation that answers with a result text and a flag.
 template <class F> int resultOf(ecr17_client* AClient, char16_t** AResult, F&& AOperation)
 {
-    if (!usable(AClient) || !AResult)
-        return ECR17_INVALID;
-    *AResult = nullptr;
-    return guarded(AClient, [&] {
-        std::u16string res;
-        const bool ok = AOperation(AClient->ecr, res);
-        return give(AResult, res, flag(ok));
+    return onClient(
+        AClient,
+        [&](TECR& Aecr) {
+            std::u16string res;
+            const bool ok = AOperation(Aecr, res);
+            return give(AResult, res, flag(ok));
+        },
+        AResult);
+}
+
+// A payment-like operation: a result text, a time-out flag and a flag.
+template <class F> int paymentOf(ecr17_client* AClient, char16_t** AResult, bool* ATimedOut, F&& AOperation)
+{
+    return onClient(
+        AClient,
+        [&](TECR& Aecr) {
+            std::u16string res;
+            bool timeout = false;
+            const bool ok = AOperation(Aecr, res, timeout);
+            *ATimedOut = timeout;
+            return give(AResult, res, flag(ok));
+        },
+        AResult, ATimedOut);
+}
+
+// A setting read through a TECR getter.
+template <class T, class F> int readSetting(ecr17_client* AClient, T* AOut, F&& AGet)
+{
+    return onClient(
+        AClient,
+        [&](TECR& Aecr) {
+            *AOut = AGet(Aecr);
+            return ECR17_TRUE;
+        },
+        AOut);
+}
+
+// An action (a setter) that answers ECR17_TRUE when it did not raise.
+template <class F> int action(ecr17_client* AClient, F&& ADo)
+{
+    return onClient(AClient, [&](TECR& Aecr) {
+        ADo(Aecr);
+        return ECR17_TRUE;
     });
 }
 
@@ -191,60 +215,40 @@ void ecr17_free(char16_t* text)
 int ecr17_pay(ecr17_client* client, int64_t amount, const char16_t* description, char16_t** result,
               bool* timed_out)
 {
-    if (!usable(client) || !result || !timed_out)
-        return ECR17_INVALID;
-    *result = nullptr;
-    *timed_out = false;
-    return guarded(client, [&] {
-        std::u16string res;
-        bool timeout = false;
-        const bool ok = client->ecr.pay(amount, textOf(description), res, timeout);
-        *timed_out = timeout;
-        return give(result, res, flag(ok));
+    return paymentOf(client, result, timed_out, [&](TECR& e, std::u16string& r, bool& t) {
+        return e.pay(amount, textOf(description), r, t);
     });
+}
+
+int ecr17_reversal(ecr17_client* client, const char16_t* stan, char16_t** result, bool* timed_out)
+{
+    return paymentOf(client, result, timed_out,
+                     [&](TECR& e, std::u16string& r, bool& t) { return e.reversal(textOf(stan), r, t); });
 }
 
 int ecr17_pay_async(ecr17_client* client, int64_t amount, const char16_t* description, ecr17_pay_callback callback)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] { return flag(client->ecr.payAsync(amount, textOf(description), callback)); });
+    return onClient(client, [&](TECR& e) { return flag(e.payAsync(amount, textOf(description), callback)); });
 }
 
 int ecr17_pay_async_polling(ecr17_client* client, char16_t** result, bool* timed_out)
 {
-    if (!usable(client) || !result || !timed_out)
-        return ECR17_INVALID;
-    *result = nullptr;
-    *timed_out = false;
-    return guarded(client, [&]() -> int {
-        std::u16string res;
-        bool timeout = false;
-        if (!client->ecr.payAsyncPolling(res, timeout))
-            return ECR17_FALSE;
-        *timed_out = timeout;
-        return give(result, res, ECR17_TRUE);
-    });
+    return onClient(
+        client,
+        [&](TECR& e) -> int {
+            std::u16string res;
+            bool timeout = false;
+            if (!e.payAsyncPolling(res, timeout))
+                return ECR17_FALSE;
+            *timed_out = timeout;
+            return give(result, res, ECR17_TRUE);
+        },
+        result, timed_out);
 }
 
 int ecr17_status(ecr17_client* client, char16_t** result)
 {
     return resultOf(client, result, [](TECR& e, std::u16string& r) { return e.status(r); });
-}
-
-int ecr17_reversal(ecr17_client* client, const char16_t* stan, char16_t** result, bool* timed_out)
-{
-    if (!usable(client) || !result || !timed_out)
-        return ECR17_INVALID;
-    *result = nullptr;
-    *timed_out = false;
-    return guarded(client, [&] {
-        std::u16string res;
-        bool timeout = false;
-        const bool ok = client->ecr.reversal(textOf(stan), res, timeout);
-        *timed_out = timeout;
-        return give(result, res, flag(ok));
-    });
 }
 
 int ecr17_last_result(ecr17_client* client, char16_t** result)
@@ -269,33 +273,27 @@ int ecr17_recover(ecr17_client* client, char16_t** result)
 
 int ecr17_set_journal(ecr17_client* client, const char16_t* path)
 {
-    return writeSetting(client, [&](TECR& e) { e.setJournal(textOf(path)); });
+    return action(client, [&](TECR& e) { e.setJournal(textOf(path)); });
 }
 
 int ecr17_resolve_pending(ecr17_client* client, const char16_t* note)
 {
-    return writeSetting(client, [&](TECR& e) { e.resolvePending(textOf(note)); });
+    return action(client, [&](TECR& e) { e.resolvePending(textOf(note)); });
 }
 
 int ecr17_amount_validate(ecr17_client* client, int64_t amount)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] { return flag(client->ecr.amountValidate(amount)); });
+    return onClient(client, [&](TECR& e) { return flag(e.amountValidate(amount)); });
 }
 
 int ecr17_close_session(ecr17_client* client)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] { return flag(client->ecr.closeSession()); });
+    return onClient(client, [](TECR& e) { return flag(e.closeSession()); });
 }
 
 int ecr17_reprint(ecr17_client* client, bool service_ticket)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] { return flag(client->ecr.reprint(service_ticket)); });
+    return onClient(client, [&](TECR& e) { return flag(e.reprint(service_ticket)); });
 }
 
 int ecr17_log_enable(const char16_t* log_file)
@@ -315,63 +313,46 @@ int ecr17_log_disable(void)
 
 int ecr17_get_progress(ecr17_client* client, char16_t** text)
 {
-    if (!usable(client) || !text)
-        return ECR17_INVALID;
-    *text = nullptr;
-    return guarded(client, [&] { return give(text, client->ecr.getProgress(), ECR17_TRUE); });
+    return onClient(client, [&](TECR& e) { return give(text, e.getProgress(), ECR17_TRUE); }, text);
 }
 
 int ecr17_set_progress_callback(ecr17_client* client, ecr17_progress_callback callback)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] {
-        client->ecr.setProgressCallback(callback);
-        return ECR17_TRUE;
-    });
+    return action(client, [&](TECR& e) { e.setProgressCallback(callback); });
 }
 
 int ecr17_set_print_mode(ecr17_client* client, uint8_t print_mode)
 {
-    if (!usable(client) || print_mode > 2)
+    if (print_mode > 2)
         return ECR17_INVALID;
-    return guarded(client, [&] {
-        client->ecr.setPrintMode(print_mode);
-        return ECR17_TRUE;
-    });
+    return action(client, [&](TECR& e) { e.setPrintMode(print_mode); });
 }
 
 int ecr17_set_receipt_columns(ecr17_client* client, uint16_t columns)
 {
-    if (!usable(client))
-        return ECR17_INVALID;
-    return guarded(client, [&] { return flag(client->ecr.setReceiptColumns(columns)); });
+    return onClient(client, [&](TECR& e) { return flag(e.setReceiptColumns(columns)); });
 }
 
 int ecr17_format_receipt(ecr17_client* client, const char16_t* receipt, char16_t** formatted)
 {
-    if (!usable(client) || !receipt || !formatted)
+    if (!receipt) {
+        cleared(formatted);
         return ECR17_INVALID;
-    *formatted = nullptr;
-    return guarded(client, [&] { return give(formatted, client->ecr.formatReceipt(receipt), ECR17_TRUE); });
+    }
+    return onClient(
+        client, [&](TECR& e) { return give(formatted, e.formatReceipt(receipt), ECR17_TRUE); }, formatted);
 }
 
 int ecr17_get_host(ecr17_client* client, char16_t** host)
 {
-    if (!usable(client) || !host)
-        return ECR17_INVALID;
-    *host = nullptr;
-    return guarded(client, [&] { return give(host, client->ecr.host(), ECR17_TRUE); });
+    return onClient(client, [&](TECR& e) { return give(host, e.host(), ECR17_TRUE); }, host);
 }
 
 int ecr17_set_host(ecr17_client* client, const char16_t* host)
 {
-    if (!usable(client) || !host)
+    if (!host)
         return ECR17_INVALID;
-    return guarded(client, [&] {
-        client->ecr.setHost(host);
-        return ECR17_TRUE;
-    });
+    return action(client, [&](TECR& e) { e.setHost(host); });
 }
 
 int ecr17_get_port(ecr17_client* client, int32_t* port)
@@ -386,7 +367,7 @@ int ecr17_set_port(ecr17_client* client, int32_t port)
         remember(client, u"Port out of range: " + intToText(port));
         return ECR17_INVALID;
     }
-    return writeSetting(client, [=](TECR& e) { e.setPort(port); });
+    return action(client, [=](TECR& e) { e.setPort(port); });
 }
 
 int ecr17_receipt_complete(ecr17_client* client, bool* complete)
@@ -401,7 +382,7 @@ int ecr17_get_timeout(ecr17_client* client, int32_t* seconds)
 
 int ecr17_set_timeout(ecr17_client* client, int32_t seconds)
 {
-    return writeSetting(client, [=](TECR& e) { e.setTimeout(seconds); });
+    return action(client, [=](TECR& e) { e.setTimeout(seconds); });
 }
 
 int ecr17_get_json_out(ecr17_client* client, bool* json_out)
@@ -411,7 +392,7 @@ int ecr17_get_json_out(ecr17_client* client, bool* json_out)
 
 int ecr17_set_json_out(ecr17_client* client, bool json_out)
 {
-    return writeSetting(client, [=](TECR& e) { e.setJSONOut(json_out); });
+    return action(client, [=](TECR& e) { e.setJSONOut(json_out); });
 }
 
 } // extern "C"

@@ -1,6 +1,8 @@
 // The console window, driven through its widgets: start-up behind the
-// password, the caption, "Pulisci", and the two actions against an
-// in-process terminal simulator.
+// password, the caption, "Pulisci", the two actions against an in-process
+// terminal simulator, input made while an action blocks the window, and the
+// mouse and keyboard on the controls.
+#include "LateInput.h"
 #include "MainFormU.h"
 #include "MemoryLogTool.h"
 #include "ModalDialogs.h"
@@ -13,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QWindow>
 
@@ -24,6 +28,10 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(TSimStep)
+
+// What the operator does to a started window while a payment runs.
+using TOperatorInput = std::vector<TPostedEvent> (*)(TMainForm&);
+Q_DECLARE_METATYPE(TOperatorInput)
 
 namespace {
 
@@ -91,6 +99,51 @@ std::vector<std::string> progressFlood()
     return std::vector<std::string>(6000, simProgress("ATTENDERE"));
 }
 
+// A left-button event in the middle of Awidget.
+std::shared_ptr<const QEvent> mouseOn(QWidget* Awidget, QEvent::Type Atype)
+{
+    const QPointF centre = QRectF(Awidget->rect()).center();
+    const Qt::MouseButtons held = Atype == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    return std::make_shared<QMouseEvent>(Atype, centre, Awidget->mapToGlobal(centre), Qt::LeftButton, held,
+                                         Qt::NoModifier);
+}
+
+std::vector<TPostedEvent> clickOn(QWidget* Awidget)
+{
+    return {{Awidget, mouseOn(Awidget, QEvent::MouseButtonPress)},
+            {Awidget, mouseOn(Awidget, QEvent::MouseButtonRelease)}};
+}
+
+std::vector<TPostedEvent> keyOn(QWidget* Awidget, Qt::Key Akey, const QString& Atext)
+{
+    return {{Awidget, std::make_shared<QKeyEvent>(QEvent::KeyPress, Akey, Qt::NoModifier, Atext)},
+            {Awidget, std::make_shared<QKeyEvent>(QEvent::KeyRelease, Akey, Qt::NoModifier, Atext)}};
+}
+
+template <class T> std::ptrdiff_t countPayloads(const std::vector<std::string>& Aframes, const T& Apayload)
+{
+    return std::count_if(Aframes.begin(), Aframes.end(),
+                         [&](const std::string& frame) { return simPayload(frame) == Apayload; });
+}
+
+// A click at Apoint of Awidget as the window gets it, so that it lands on
+// whichever control is on top there.
+void clickInWindow(QWidget* Awidget, QPoint Apoint)
+{
+    QWidget* window = Awidget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, Awidget->mapTo(window, Apoint));
+}
+
+QRect upArrowOf(QSpinBox* Abox)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(Abox);
+    option.subControls = QStyle::SC_All;
+    option.buttonSymbols = Abox->buttonSymbols();
+    option.frame = Abox->hasFrame();
+    return Abox->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, Abox);
+}
+
 // A port on which nothing listens: the simulator's, once it has closed.
 std::uint16_t closedPort()
 {
@@ -112,6 +165,9 @@ private:
         if (!showAndAnswer(*form, u"Tarvoqin58!"_s)) return nullptr;
         return form;
     }
+
+private:
+    const QString incompleteReceiptLine = u"Ricevuta incompleta: usare la ristampa dal terminale"_s;
 
 private slots:
     void init() { Ftool = std::make_unique<TMemoryLogTool>(); }
@@ -266,8 +322,30 @@ private slots:
         QCOMPARE(simPayload(frames.at(0)), std::string("000000000E2"));
         QCOMPARE(simPayload(frames.at(1)), payRequestFor001());
 
+        QVERIFY(!lines.contains(incompleteReceiptLine));
+
         if (const QByteArray shot = qgetenv("ECR17_CONSOLE_SCREENSHOT"); !shot.isEmpty())
             QVERIFY(form->grab().save(QString::fromLocal8Bit(shot)));
+    }
+
+    void receiptCutShortIsSaid()
+    {
+        TSimBehaviour cutShort;
+        cutShort.drop = TSimDrop::DuringReceipt;  // the connection drops after one receipt block
+        TTerminalSim sim(cutShort);
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnPay");
+        const QStringList lines = memoLines(*form);
+        QCOMPARE(lines.at(2), u"Result: 00"_s);
+        const qsizetype receipt = lines.indexOf(QRegularExpression(u"Receipt: .*"_s));
+        const qsizetype said = lines.indexOf(incompleteReceiptLine);
+        QVERIFY(receipt > 0);
+        QVERIFY(said > receipt);
+        QVERIFY(!lines.contains(u"Pagamento fallito!"_s));
     }
 
     void refusedConnectShowsTheError()
@@ -314,7 +392,7 @@ private slots:
                            u"PAN: "_s,           u"Transaction Type: "_s,    u"Auth Code: "_s,
                            u"Date/time: "_s,     u"Description: "_s,        u"Card Type: "_s,
                            u"Acquirer ID: "_s,   u"STAN: "_s,                u"ID online: "_s,
-                           u"!!! Timeout !!!"_s};
+                           u"Ricevuta incompleta: usare la ristampa dal terminale"_s, u"!!! Timeout !!!"_s};
     }
 
     void paymentTimeOut()
@@ -345,6 +423,86 @@ private slots:
         QCOMPARE(memoLines(*form), (QStringList{statusWaitLine, u"!!! Errore !!!"_s, u"A Host is required"_s}));
         QVERIFY(form->isVisible());
         QVERIFY(form->close());
+    }
+
+    void inputDuringAPaymentIsDiscarded_data()
+    {
+        QTest::addColumn<TOperatorInput>("input");
+        QTest::newRow("second click of a double click on Invia Pagamento") << TOperatorInput([](TMainForm& Aform) {
+            auto* pay = child<QPushButton>(&Aform, "btnPay");
+            return std::vector<TPostedEvent>{{pay, mouseOn(pay, QEvent::MouseButtonPress)},
+                                             {pay, mouseOn(pay, QEvent::MouseButtonDblClick)},
+                                             {pay, mouseOn(pay, QEvent::MouseButtonRelease)}};
+        });
+        QTest::newRow("click on Richiedi Stato") << TOperatorInput(
+            [](TMainForm& Aform) { return clickOn(child<QPushButton>(&Aform, "btnStatus")); });
+        QTest::newRow("space on Richiedi Stato") << TOperatorInput(
+            [](TMainForm& Aform) { return keyOn(child<QPushButton>(&Aform, "btnStatus"), Qt::Key_Space, u" "_s); });
+        QTest::newRow("typing in the host box") << TOperatorInput(
+            [](TMainForm& Aform) { return keyOn(child<QLineEdit>(&Aform, "edtEftHost"), Qt::Key_X, u"x"_s); });
+        QTest::newRow("close") << TOperatorInput([](TMainForm& Aform) {
+            return std::vector<TPostedEvent>{{Aform.windowHandle(), std::make_shared<QCloseEvent>()}};
+        });
+    }
+
+    // Whatever the operator does while a payment blocks the window is not
+    // acted on afterwards: one payment reaches the terminal, no status
+    // request follows it, and the window stays open with the result.
+    void inputDuringAPaymentIsDiscarded()
+    {
+        QFETCH(TOperatorInput, input);
+        auto form = startedForm();
+        QVERIFY(form);
+        click(*form, "btnClear");
+        TLateInput late(payRequestFor001(), input(*form));
+        TSimBehaviour slow;
+        slow.answerDelay = std::chrono::milliseconds(100);
+        TTerminalSim sim(slow, late.simConfig());
+        setConnection(*form, u"127.0.0.1"_s, sim.port());
+
+        click(*form, "btnPay");
+        QVERIFY(late.posted());
+        // Anything still queued would act now.
+        QCoreApplication::processEvents();
+
+        const std::vector<std::string> frames = sim.framesAll();
+        QCOMPARE(countPayloads(frames, payRequestFor001()), 1);
+        QCOMPARE(countPayloads(frames, "000000000s"), 0);
+        const QStringList lines = memoLines(*form);
+        QCOMPARE(lines.count(payWaitLine), 1);
+        QVERIFY(lines.contains(u"Result: 00"_s));
+        QCOMPARE(child<QLineEdit>(form.get(), "edtEftHost")->text(), u"127.0.0.1"_s);
+        QVERIFY(form->isVisible());
+        // The operator closes again, now that the result is in view.
+        QVERIFY(form->close());
+    }
+
+    // "Porta" overlaps the port box; the box takes the mouse all over.
+    void portBoxTakesTheMouseOverItsWholeArea()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        auto* port = child<QSpinBox>(form.get(), "edtEftPort");
+
+        clickInWindow(port, QPoint(port->width() / 2, port->height() / 4));
+        QVERIFY(form->focusWidget() && port->isAncestorOf(form->focusWidget()));
+        QTest::keyClick(form->windowHandle(), Qt::Key_Up);
+        QCOMPARE(port->value(), 9101);
+
+        clickInWindow(port, upArrowOf(port).center());
+        QCOMPARE(port->value(), 9102);
+    }
+
+    void tabLeavesTheTextArea()
+    {
+        auto form = startedForm();
+        QVERIFY(form);
+        auto* memo = child<QPlainTextEdit>(form.get(), "Memo1");
+        const QString text = memo->toPlainText();
+        memo->setFocus();
+        QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
+        QCOMPARE(form->focusWidget(), child<QPushButton>(form.get(), "btnStatus"));
+        QCOMPARE(memo->toPlainText(), text);
     }
 };
 

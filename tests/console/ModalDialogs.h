@@ -1,6 +1,7 @@
-// Answers modal dialogs from inside their exec(): the action is queued before
-// the code that opens the dialog runs, and finds the dialog as the active
-// modal widget once the dialog's own event loop handles it.
+// Answers modal dialogs from inside their exec(): the action is registered
+// before the code that opens the dialog runs; once a modal window is shown,
+// the action is queued and finds it as the active modal widget when the
+// dialog's own event loop handles it.
 #pragma once
 
 #include <QApplication>
@@ -13,12 +14,39 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
+
+// Waits for the next modal window to be shown, then runs its action once.
+// The application owns it until then.
+class TModalWatch final : public QObject {
+public:
+    explicit TModalWatch(std::function<void()> Aaction) : QObject(qApp), Faction(std::move(Aaction))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* Awatched, QEvent* Aevent) override
+    {
+        if (Aevent->type() != QEvent::Show || !Faction) return false;
+        auto* widget = qobject_cast<QWidget*>(Awatched);
+        if (widget && widget->isWindow() && widget->isModal()) {
+            QTimer::singleShot(0, std::exchange(Faction, nullptr));
+            qApp->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> Faction;
+};
 
 // A failed check inside Aaction leaves the dialog to be closed here, so that
 // the test ends instead of waiting in exec() for ever.
 inline void whenModal(std::function<void(QWidget*)> Aaction)
 {
-    QTimer::singleShot(0, [Aaction] {
+    new TModalWatch([Aaction] {
         QPointer<QWidget> modal = QApplication::activeModalWidget();
         QVERIFY2(modal, "no modal dialog is open");
         Aaction(modal);

@@ -116,12 +116,15 @@ TEST_F(HostileTerminal, EachFaultEndsWithinTheWaitWithAUsableResult)
         // The link's clock counts whole milliseconds.
         EXPECT_GE(took, r.atLeast - 1ms);
         EXPECT_LE(took, r.atMost);
-        if (!r.shows.empty())
+        if (!r.shows.empty()) {
             EXPECT_NE(res.find(r.shows), std::u16string::npos) << textToUtf8(res.substr(0, 2000));
-        if (!r.lacks.empty())
+        }
+        if (!r.lacks.empty()) {
             EXPECT_EQ(res.find(r.lacks), std::u16string::npos);
-        if (!r.warning.empty())
+        }
+        if (!r.warning.empty()) {
             EXPECT_EQ(countOf(log.records(), warning(r.warning)), 1);
+        }
         // The receipt bound, wrapped to 24 columns, and the outcome.
         EXPECT_LE(res.size(), kMaxReceiptChars * 25 / 24 + 4096);
         expectUsable();

@@ -19,11 +19,15 @@ int exitOf(bool Aresult)
     return Aresult ? cliExitTrue : cliExitFalse;
 }
 
-// A command whose result is a text: the text on standard output.
-int printed(bool Aresult, const std::u16string& Ares, const TCliStreams& As)
+// A command whose result is the text of one TECR operation: the text on
+// standard output.
+template <bool (TECR::*Operation)(std::u16string&)>
+int printed(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
 {
-    As.out << textToUtf8(Ares);
-    return exitOf(Aresult);
+    std::u16string res;
+    const bool ok = (Aecr.*Operation)(res);
+    As.out << textToUtf8(res);
+    return exitOf(ok);
 }
 
 // What a payment's result text does not say: the last wait ran out, the
@@ -34,13 +38,6 @@ void reportPaymentEnd(const TECR& Aecr, bool AtimedOut, const TCliStreams& As)
         As.err << "Timeout\n";
     if (!Aecr.receiptComplete())
         As.err << "Receipt incomplete\n";
-}
-
-int status(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
-{
-    std::u16string res;
-    const bool ok = Aecr.status(res);
-    return printed(ok, res, As);
 }
 
 int pay(TECR& Aecr, const TCliRequest& Ar, const TCliStreams& As)
@@ -90,34 +87,6 @@ int closeSession(TECR& Aecr, const TCliRequest&, const TCliStreams&)
     return exitOf(Aecr.closeSession());
 }
 
-int lastResult(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
-{
-    std::u16string res;
-    const bool ok = Aecr.lastResult(res);
-    return printed(ok, res, As);
-}
-
-int totals(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
-{
-    std::u16string res;
-    const bool ok = Aecr.totals(res);
-    return printed(ok, res, As);
-}
-
-int pending(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
-{
-    std::u16string res;
-    const bool ok = Aecr.pendingOperation(res);
-    return printed(ok, res, As);
-}
-
-int recover(TECR& Aecr, const TCliRequest&, const TCliStreams& As)
-{
-    std::u16string res;
-    const bool ok = Aecr.recover(res);
-    return printed(ok, res, As);
-}
-
 int resolve(TECR& Aecr, const TCliRequest& Ar, const TCliStreams&)
 {
     Aecr.resolvePending(utf8ToText(Ar.argument));
@@ -140,7 +109,7 @@ using enum TCliArgs;
 using enum TCliJournal;
 
 constexpr TCliCommandSpec commands[] = {
-    {"status", "[options] status", "the terminal's status", None, 0, 0, true, Refused, status},
+    {"status", "[options] status", "the terminal's status", None, 0, 0, true, Refused, printed<&TECR::status>},
     {"pay", "[options] pay AMOUNT [DESCRIPTION]", "a payment", AmountText, 1, 2, true, Optional, pay},
     {"pay-async", "[options] pay-async AMOUNT [DESCRIPTION]", "a payment through the asynchronous interface",
      AmountText, 1, 2, true, Optional, payAsync},
@@ -151,12 +120,12 @@ constexpr TCliCommandSpec commands[] = {
     {"close-session", "[options] close-session", "closes the terminal's session", None, 0, 0, true, Refused,
      closeSession},
     {"last-result", "[options] last-result", "the terminal's copy of its last result", None, 0, 0, true, Refused,
-     lastResult},
-    {"totals", "[options] totals", "the terminal's total since its last close", None, 0, 0, true, Refused, totals},
+     printed<&TECR::lastResult>},
+    {"totals", "[options] totals", "the terminal's total since its last close", None, 0, 0, true, Refused, printed<&TECR::totals>},
     {"pending", "--journal FILE pending", "the journal's operation without an outcome, if any", None, 0, 0, false,
-     Required, pending},
+     Required, printed<&TECR::pendingOperation>},
     {"recover", "[options] --journal FILE recover", "asks the terminal for the pending operation's outcome", None, 0,
-     0, true, Required, recover},
+     0, true, Required, printed<&TECR::recover>},
     {"resolve", "--journal FILE resolve NOTE", "ends the pending operation with the operator's note", Text, 1, 1,
      false, Required, resolve},
     {"validate", "validate AMOUNT", "checks an amount", AmountText, 1, 1, false, Refused, validate},

@@ -1,6 +1,7 @@
 #include "SimCommandLine.h"
 
 #include "ToolArgs.h"
+#include "ToolOptions.h"
 
 #include <functional>
 #include <utility>
@@ -8,14 +9,8 @@
 
 namespace {
 
-using TApply = std::function<void(TArgCursor&, TSimCommandLine&)>;
-
-struct TOption {
-    std::string_view name;
-    std::string_view argument;
-    std::string_view help;
-    TApply apply;
-};
+using TOption = TToolOption<TSimCommandLine>;
+using TApply = decltype(TOption::apply);
 
 constexpr std::uint64_t maxCount = 1000;
 constexpr std::uint64_t maxDelayMs = 600000;
@@ -82,9 +77,9 @@ void result(TArgCursor& Aargs, TSimCommandLine& Aline)
     Aline.behaviour.result = code;
 }
 
-const std::vector<TOption>& options()
+const TToolOptions<TSimCommandLine>& options()
 {
-    static const std::vector<TOption> table = {
+    static const TToolOptions<TSimCommandLine> table = {
         {"--host", "ADDR", "IPv4 address to listen on (default 127.0.0.1)",
          [](TArgCursor& a, TSimCommandLine& l) { l.host = a.valueOf("--host"); }},
         {"--port", "PORT", "TCP port to listen on (default 9100; 0 picks a free one)",
@@ -146,21 +141,12 @@ const std::vector<TOption>& options()
     return table;
 }
 
-const TOption& optionNamed(std::string_view Aname)
-{
-    for (const TOption& option : options())
-        if (option.name == Aname)
-            return option;
-    throw TUsageError("unknown option \"" + std::string(Aname) + "\" (see --help)");
-}
-
 } // namespace
 
 TSimCommandLine simParseCommandLine(int Aargc, const char* const* Aargv)
 {
     TSimCommandLine line;
-    for (TArgCursor args(Aargc, Aargv); !args.done();)
-        optionNamed(args.next()).apply(args, line);
+    toolApplyOptions(options(), Aargc, Aargv, line);
     return line;
 }
 
@@ -170,15 +156,9 @@ std::string simHelpText()
         "Usage: ecr17-sim [options]\n"
         "A payment terminal on a TCP port: it acknowledges commands, answers status and payment\n"
         "requests (progress texts, outcome, receipt blocks), reversals, totals and \"send last result\",\n"
-        "and acknowledges print mode, reprint and close session (which starts the total again). It serves one connection at a time and prints what it receives (<-)\n"
-        "and sends (->), control characters shown as <STX>, <ETX>, <ACK>... Ctrl-C stops it.\n\n"
+        "and acknowledges print mode, reprint and close session (which starts the total again).\n"
+        "It serves one connection at a time and prints what it receives (<-) and sends (->),\n"
+        "control characters shown as <STX>, <ETX>, <ACK>... Ctrl-C stops it.\n\n"
         "Options:\n";
-    for (const TOption& option : options()) {
-        std::string head = "  " + std::string(option.name);
-        if (!option.argument.empty())
-            head += " " + std::string(option.argument);
-        head.resize(std::max<std::size_t>(head.size() + 1, 24), ' ');
-        help += head + std::string(option.help) + "\n";
-    }
-    return help;
+    return help + toolOptionsHelp(options());
 }

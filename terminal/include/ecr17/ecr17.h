@@ -15,9 +15,9 @@
  *    library.
  *  - A handle may be used from several threads, one call at a time, except
  *    ecr17_get_progress() and ecr17_pay_async_polling(), which may run while
- *    another thread is inside a call. Using a handle after ecr17_destroy() is
- *    undefined; debug builds of the library (without NDEBUG) refuse it with
- *    ECR17_INVALID.
+ *    another thread is inside a call. A handle used after ecr17_destroy() is
+ *    refused with ECR17_INVALID, in debug and release builds alike (unless a
+ *    new client happens to get the same address).
  *  - Callbacks are plain functions; the text they receive is valid only
  *    during the call. They run on the thread that receives the terminal's
  *    data: the caller's for synchronous calls, the library's own thread for
