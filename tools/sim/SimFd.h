@@ -19,7 +19,14 @@ public:
     TSimFd() noexcept = default;
     explicit TSimFd(TSimHandle Afd) noexcept : Ffd(Afd) {}
     TSimFd(TSimFd&& Aother) noexcept : Ffd(std::exchange(Aother.Ffd, kSimNoHandle)) {}
-    TSimFd& operator=(TSimFd&& Aother) noexcept;
+    TSimFd& operator=(TSimFd&& Aother) noexcept
+    {
+        if (this != &Aother) {
+            reset();
+            Ffd = std::exchange(Aother.Ffd, kSimNoHandle);
+        }
+        return *this;
+    }
     TSimFd(const TSimFd&) = delete;
     TSimFd& operator=(const TSimFd&) = delete;
     ~TSimFd() { reset(); }

@@ -7,15 +7,6 @@
 #include <cstdint>
 #include <system_error>
 
-TSimFd& TSimFd::operator=(TSimFd&& Aother) noexcept
-{
-    if (this != &Aother) {
-        reset();
-        Ffd = std::exchange(Aother.Ffd, kSimNoHandle);
-    }
-    return *this;
-}
-
 void TSimFd::reset() noexcept
 {
     if (Ffd != kSimNoHandle)

@@ -13,15 +13,6 @@ void simStartWinsock()
         throw std::system_error(started, std::system_category(), "WSAStartup");
 }
 
-TSimFd& TSimFd::operator=(TSimFd&& Aother) noexcept
-{
-    if (this != &Aother) {
-        reset();
-        Ffd = std::exchange(Aother.Ffd, kSimNoHandle);
-    }
-    return *this;
-}
-
 void TSimFd::reset() noexcept
 {
     if (Ffd != kSimNoHandle)

@@ -1,4 +1,5 @@
 #include "SimSocket.h"
+#include "SimSocketApi.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 TSimReady simWait(TSimHandle Asocket, bool Awritable, const TSimStopSignal& Astop, int AtimeoutMs)
 {
@@ -69,4 +71,23 @@ void simResetOnClose(TSimHandle Asocket) noexcept
 std::string simLastErrorText()
 {
     return std::strerror(errno);
+}
+
+TSimFd simTcpSocket()
+{
+    TSimFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket)
+        simFailLast("socket");
+    return socket;
+}
+
+void simReusePort(TSimHandle Alistener) noexcept
+{
+    const int on = 1;
+    ::setsockopt(Alistener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
+void simFailLast(const std::string& Awhat)
+{
+    throw std::system_error(errno, std::generic_category(), Awhat);
 }

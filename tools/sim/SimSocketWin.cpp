@@ -1,6 +1,9 @@
 #include "SimSocket.h"
+#include "SimSocketApi.h"
 #include "SimWinsock.h"
 #include "WindowsErrors.h"
+
+#include <system_error>
 
 TSimReady simWait(TSimHandle Asocket, bool Awritable, const TSimStopSignal& Astop, int AtimeoutMs)
 {
@@ -70,4 +73,26 @@ std::string simLastErrorText()
     if (!text.empty() && text.back() == '.')
         text.pop_back(); // the POSIX build's strerror texts end without one
     return text;
+}
+
+TSimFd simTcpSocket()
+{
+    simStartWinsock();
+    TSimFd socket(::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT));
+    if (!socket)
+        simFailLast("socket");
+    return socket;
+}
+
+void simReusePort(TSimHandle Alistener) noexcept
+{
+    // Windows's SO_REUSEADDR would let a second listener take the port too;
+    // a restarted listener gets it again anyway.
+    const BOOL on = TRUE;
+    ::setsockopt(Alistener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
+void simFailLast(const std::string& Awhat)
+{
+    throw std::system_error(::WSAGetLastError(), std::system_category(), Awhat);
 }
