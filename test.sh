@@ -7,10 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
-# Chromium, its driver and Selenium run the bridge's demo page in the browser test;
-# mingw-w64, Wine and GoogleTest's sources the Windows stage; Mono the .NET binding.
-ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales xvfb openbox chromium chromium-driver python3-selenium \
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest mono-mcs mono-runtime
+# Chromium, its driver and Selenium run the bridge's demo page in the browser test.
+ecr17_install_packages qt6-base-dev clang libclang-rt-14-dev locales xvfb openbox chromium chromium-driver python3-selenium
+# mingw-w64, Wine and GoogleTest's sources for the Windows stage; Mono for the .NET binding.
+ecr17_install_lean_packages g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest mono-mcs mono-runtime
 # A locale with a decimal comma, so that number formatting is tested against one.
 ecr17_ensure_locale it_IT.UTF-8
 jobs=$(nproc)
