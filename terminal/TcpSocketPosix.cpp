@@ -85,6 +85,10 @@ int connectWithin(int Asocket, const sockaddr_in& Apeer, int AtimeoutMs)
                 error = ETIMEDOUT;
             else if (::getsockopt(Asocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
                 error = errno;
+            // A peer that accepted and reset at once was connected to: what
+            // it sent stays readable and the reset reads as its close.
+            if (error == ECONNRESET)
+                error = 0;
         }
     }
     // Writes block until the platform has taken every byte.
