@@ -19,8 +19,12 @@ endfunction()
 # A library of the project: ecr17_library(name SOURCES...). Its folder holds
 # its private headers, which the project's own tests, tools and benchmarks
 # may include; embedders see only what ecr17_public_headers installs.
+# Of its platform files (see ecr17_platform_sources) only this platform's
+# are built.
 function(ecr17_library name)
-  add_library(${name} STATIC ${ARGN})
+  set(sources ${ARGN})
+  ecr17_platform_sources(sources)
+  add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>)
   ecr17_warnings(${name})
 endfunction()
@@ -40,8 +44,27 @@ endfunction()
 # One GoogleTest executable registered with CTest: ecr17_test(name SOURCES... LIBS ...)
 function(ecr17_test name)
   cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  ecr17_platform_sources(arg_SOURCES)
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   ecr17_warnings(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  if(CMAKE_CROSSCOMPILING)
+    # Each start of a program under the target's emulator costs a fraction
+    # of a second: the whole executable is one test.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_prefix)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  endif()
+endfunction()
+
+# Keeps the platform's own files in a list of sources: a name ending in
+# Win.cpp is built for Windows only, one ending in Posix.cpp everywhere else.
+function(ecr17_platform_sources var)
+  if(WIN32)
+    list(FILTER ${var} EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER ${var} EXCLUDE REGEX "Win\\.cpp$")
+  endif()
+  set(${var} ${${var}} PARENT_SCOPE)
 endfunction()

@@ -1,5 +1,6 @@
 #include "DiagLoggerU.h"
 
+#include "LogFileWriter.h"
 #include "LoggerU.h"
 
 #include <algorithm>
@@ -11,12 +12,10 @@ namespace {
 // Written by the thread that enables the log, read by every logging thread.
 std::atomic<bool> GHexControlChars{false};
 
-constexpr char16_t pathDelimiter = u'/';
-
 // Index just past the directory part: after the last path delimiter, or 0.
 std::size_t nameStart(std::u16string_view AFileName)
 {
-    const std::size_t slash = AFileName.rfind(pathDelimiter);
+    const std::size_t slash = AFileName.find_last_of(kLogPathDelimiters);
     return slash == std::u16string_view::npos ? 0 : slash + 1;
 }
 

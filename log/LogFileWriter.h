@@ -10,6 +10,17 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+using TLogFileHandle = void*; // HANDLE
+// Windows paths: "\\" and "/" both end a folder, and so does a drive's ":".
+inline constexpr std::u16string_view kLogPathDelimiters = u"\\/:";
+inline constexpr char16_t kLogPathSeparator = u'\\';
+#else
+using TLogFileHandle = int;
+inline constexpr std::u16string_view kLogPathDelimiters = u"/";
+inline constexpr char16_t kLogPathSeparator = u'/';
+#endif
+
 // One open log file. A file that takes no more bytes (a full pipe, a hung
 // mount) is waited for; a file that refuses them (a full disk, a size limit)
 // is reported at once. Either way no line is left in the file in part.
@@ -35,12 +46,12 @@ public:
     void followName(bool ACheckName) noexcept;
 
 private:
-    TLogFileWriter(std::string APath, int AFd) noexcept;
-    bool replaceBy(int AFd) noexcept;
+    TLogFileWriter(std::string APath, TLogFileHandle AFd) noexcept;
+    bool replaceBy(TLogFileHandle AFd) noexcept;
     std::size_t takeBackPartialLine(std::string_view AData, std::size_t AWritten) noexcept;
 
     std::string FPath;
-    int FFd;
+    TLogFileHandle FFd;
     bool FSeekable = false;       // a regular file: a partial line can be cut off again
     std::uint64_t FDevice = 0;    // identity of the open file, to tell when the name moves on
     std::uint64_t FInode = 0;

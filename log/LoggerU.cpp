@@ -1,6 +1,7 @@
 #include "LoggerU.h"
 
 #include "LogDispatcher.h"
+#include "LogFileWriter.h"
 
 #include <atomic>
 
@@ -23,8 +24,8 @@ void TLogFileDestination::setActive(bool AActive)
 std::u16string TLogFileDestination::FullName() const
 {
     std::u16string name = FFilePath;
-    if (!name.empty() && name.back() != u'/')
-        name += u'/';
+    if (!name.empty() && kLogPathDelimiters.find(name.back()) == std::u16string_view::npos)
+        name += kLogPathSeparator;
     return name + FFileName;
 }
 

@@ -1,4 +1,5 @@
-// TTcpConnection: the TCP connection to the terminal on POSIX sockets.
+// TTcpConnection: the TCP connection to the terminal, on the platform's
+// sockets (TcpSocket.h).
 //
 // Time-outs: Connect gives up after its time limit (kConnectTimeoutMs unless
 // given) with the socket error of a time-out; Write blocks until the
@@ -13,6 +14,7 @@
 #pragma once
 
 #include "LinkConstants.h"
+#include "TcpSocket.h"
 #include "TcpTransport.h"
 
 #include <cstdint>
@@ -46,7 +48,7 @@ private:
     void releaseSocket() noexcept;
 
     int FconnectTimeoutMs;
-    int FSocket = -1;
+    TSocketHandle FSocket = kNoSocket;
     TState FState = TState::Closed;
     std::string FInput;
     // A socket operation that just succeeded (a read that moved bytes, a

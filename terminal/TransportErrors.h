@@ -31,7 +31,8 @@ private:
     int FerrorCode;
 };
 
-// The description of errno value Aerrno as a sentence ("Connection refused.").
+// The description of errno value Aerrno as a sentence ("Connection refused.");
+// POSIX only (Windows: describeWinsockError in WindowsErrors.h).
 std::string describeErrno(int Aerrno);
 
 } // namespace ecr17::detail

@@ -13,7 +13,13 @@ ecr17_install_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q ${ecr17_no_recommends:+--no-install-recommends} "${missing[@]}"
+}
+
+# The same without the packages' recommendations: Wine's would bring a
+# desktop's graphics, sound and fonts, which the headless tests never load.
+ecr17_install_lean_packages() {
+  ecr17_no_recommends=1 ecr17_install_packages "$@"
 }
 
 # ecr17_build DIR [cmake options...]: configure and build into DIR.

@@ -7,6 +7,15 @@
 
 #include "uJSON.h"
 
+// The Windows build's C++ library (mingw-w64, GCC 12) reads a long double
+// from text with only a double's range and precision, so a number beyond a
+// double reads differently there; those cases are not run on Windows.
+#ifdef _WIN32
+constexpr bool kLongDoubleTextIsDouble = true;
+#else
+constexpr bool kLongDoubleTextIsDouble = false;
+#endif
+
 namespace {
 
 // What the reader made of a text, written back compactly; "none" for none.
@@ -104,6 +113,8 @@ TEST(JSONReader, Table)
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        if (kLongDoubleTextIsDouble && c.text.find(u"1e-400") != std::u16string::npos)
+            continue; // see kLongDoubleTextIsDouble
         EXPECT_EQ(readBack(c.text), c.result);
     }
 }
@@ -122,6 +133,8 @@ TEST(JSONReader, ObjectsIndexTheirFirstMemberOfEachName)
 
 TEST(JSONReader, NumbersKeepExtendedPrecision)
 {
+    if (kLongDoubleTextIsDouble)
+        GTEST_SKIP() << "mingw-w64's from_chars reads a long double with a double's precision";
     auto tree = TJSON::ParseText(u"[0.1,9007199254740993,1.5e3,-2E-2,12345678901234567890123]");
     auto* l = dynamic_cast<TJSONlist*>(tree.get());
     ASSERT_NE(l, nullptr);

@@ -72,7 +72,7 @@ std::u16string write(const Members& members)
     return TJSON::GenerateText(obj);
 }
 
-std::string toUtf8(const std::u16string& s)
+[[maybe_unused]] std::string toUtf8(const std::u16string& s)
 {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -98,7 +98,7 @@ std::string toUtf8(const std::u16string& s)
     return out;
 }
 
-std::string hexUtf16(const std::u16string& s)
+[[maybe_unused]] std::string hexUtf16(const std::u16string& s)
 {
     static const char digits[] = "0123456789abcdef";
     std::string out;
@@ -142,6 +142,9 @@ TEST(JSONRoundTrip, StringMembersSurviveWriteAndRead)
 // each answer comes back as the members' UTF-16 code units in hex.
 TEST(JSONRoundTrip, StrictReaderAgrees)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the check runs python3 through a POSIX shell, which Windows has not";
+#else
     if (std::system("python3 -c 'import json' >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "python3 not available";
 
@@ -185,4 +188,5 @@ TEST(JSONRoundTrip, StrictReaderAgrees)
             expected += (expected.empty() ? "" : " ") + hexUtf16(name) + ":" + hexUtf16(value);
         EXPECT_EQ(line, expected);
     }
+#endif
 }

@@ -91,6 +91,40 @@ TEST(DiagLogName, ReplacesTheExtensionOfTheNameOnly)
         EXPECT_EQ(dlogChangeExt(c.in), c.out) << std::string(c.in.begin(), c.in.end());
 }
 
+// Windows's "\\" and a drive's ":" end a folder there; on Linux they are
+// characters of a name like any other.
+#ifdef _WIN32
+constexpr bool windowsPaths = true;
+#else
+constexpr bool windowsPaths = false;
+#endif
+
+TEST(DiagLogName, FoldersEndWhereThePlatformSaysSo)
+{
+    struct Case {
+        std::u16string in, windows, posix;
+    };
+    const Case cases[] = {
+        {u"C:\\cassa.d\\test", u"C:\\cassa.d\\test.dlog", u"C:\\cassa.dlog"},
+        {u"C:\\cassa.d/test", u"C:\\cassa.d/test.dlog", u"C:\\cassa.d/test.dlog"},
+        {u"\\\\server\\share.d\\test", u"\\\\server\\share.d\\test.dlog", u"\\\\server\\share.dlog"},
+        {u"C:cassa", u"C:cassa.dlog", u"C:cassa.dlog"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dlogChangeExt(c.in), windowsPaths ? c.windows : c.posix) << std::string(c.in.begin(), c.in.end());
+}
+
+TEST_F(DiagLog, EnableSplitsAWindowsPathOnWindowsOnly)
+{
+    dlogEnable(u"C:\\cassa\\test.log");
+    ASSERT_TRUE(dlogActive());
+    EXPECT_EQ(tool.Destination()->LogFile.FilePath(), windowsPaths ? u"C:\\cassa\\" : u"");
+    EXPECT_EQ(dlogFileName(), u"C:\\cassa\\test.dlog");
+    dlogEnable(u"D:test.log");
+    EXPECT_EQ(tool.Destination()->LogFile.FilePath(), windowsPaths ? u"D:" : u"");
+    EXPECT_EQ(dlogFileName(), u"D:test.dlog");
+}
+
 TEST_F(DiagLog, EnableSplitsDirectoryAndNameAndWritesTheOpeningRecords)
 {
     EXPECT_EQ(dlogFileName(), u"");

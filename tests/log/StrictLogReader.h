@@ -1,5 +1,8 @@
 // Reads log files the way a user's tools would: every line with Python's
-// strict JSON reader.
+// strict JSON reader (StrictRecordsPosix.cpp). Under Wine no Python runs, so
+// the Windows build reads each line strictly as the record's own shape:
+// one object of exactly its members, JSON strings and integers
+// (StrictRecordsWin.cpp).
 #pragma once
 
 #include <filesystem>

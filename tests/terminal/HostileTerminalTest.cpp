@@ -6,6 +6,7 @@
 #include "EcrFixture.h"
 #include "ExpectThrow.h"
 #include "FrameCodec.h"
+#include "SocketErrorTexts.h"
 #include "TextConvert.h"
 #include "TcpConnection.h"
 #include "TransportErrors.h"
@@ -236,7 +237,7 @@ TEST(ConnectTimeLimit, AConnectWithoutAnswerFailsWithTheSocketErrorOfATimeOut)
         connection.setHost(u"127.0.0.1");
         connection.setPort(silent.sim.port());
         const auto start = clock_type::now();
-        expectThrowMessage<ESocketError>([&] { connection.Connect(); }, "Socket Error # 110\r\nConnection timed out.");
+        expectThrowMessage<ESocketError>([&] { connection.Connect(); }, kTimedOutText);
         const auto took = clock_type::now() - start;
         EXPECT_GE(took, std::chrono::milliseconds(limitMs));
         EXPECT_LE(took, std::chrono::milliseconds(limitMs) + 2s);
@@ -253,7 +254,7 @@ TEST(ConnectTimeLimit, StatusAgainstASilentPortEndsWithTheErrorAfterThreeAttempt
     ecr.setPort(silent.sim.port());
     std::u16string res;
     const auto start = clock_type::now();
-    expectThrowMessage<ESocketError>([&] { ecr.status(res); }, "Socket Error # 110\r\nConnection timed out.");
+    expectThrowMessage<ESocketError>([&] { ecr.status(res); }, kTimedOutText);
     EXPECT_LE(clock_type::now() - start, 3 * 200ms + 3s);
     EXPECT_EQ(countOf(log.records(), info(u"Attempt n. 3")), 1);
 }

@@ -1,6 +1,7 @@
 #include "ExpectThrow.h"
 #include "LinkFixture.h"
 #include "RefusingPort.h"
+#include "SocketErrorTexts.h"
 #include "TextConvert.h"
 #include "TransportErrors.h"
 
@@ -11,9 +12,10 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::u16string statusCommand = u"000000000s";
-const std::string refused = "Socket Error # 111\r\nConnection refused.";
+const std::string refused = kRefusedText;
 // The log escapes CR LF.
-const std::u16string refusedLogged = u"Socket Error # 111$0D$0AConnection refused.";
+const std::u16string refusedLogged =
+    u"Socket Error # " + intToText(kRefusedCode) + u"$0D$0AConnection refused.";
 
 // The attempt lines and the error lines, in order.
 std::vector<TLogRecord> attemptsAndErrors(const std::vector<TLogRecord>& Arecords)

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 using namespace ecr17::detail;
@@ -33,8 +34,11 @@ class TTempJournal {
 public:
     TTempJournal()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ecr17-journal.XXXXXX").string();
-        Fdir = ::mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed");
+        // A name no other run holds: create_directory refuses one that exists.
+        std::random_device random;
+        do
+            Fdir = std::filesystem::temp_directory_path() / ("ecr17-journal." + std::to_string(random()));
+        while (!std::filesystem::create_directory(Fdir));
     }
     ~TTempJournal()
     {

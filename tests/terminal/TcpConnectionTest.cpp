@@ -1,6 +1,7 @@
 #include "ExpectThrow.h"
 #include "LogRecords.h"
 #include "RefusingPort.h"
+#include "SocketErrorTexts.h"
 #include "TcpConnection.h"
 #include "TerminalSim.h"
 #include "TransportErrors.h"
@@ -51,7 +52,7 @@ TEST_F(TcpConnectionTest, RefusedConnectIsASocketError)
     TRefusingPort refusing;
     connection.setHost(u"127.0.0.1");
     connection.setPort(refusing.port());
-    expectThrowMessage<ESocketError>([&] { connection.Connect(); }, "Socket Error # 111\r\nConnection refused.");
+    expectThrowMessage<ESocketError>([&] { connection.Connect(); }, kRefusedText);
     EXPECT_FALSE(connection.Connected());
 }
 

@@ -170,6 +170,7 @@ TEST(CliCommand, LogOptionWritesTheLogFile)
     std::ifstream dlog(dir / "cli.dlog");
     const std::string content{std::istreambuf_iterator<char>(dlog), std::istreambuf_iterator<char>()};
     EXPECT_NE(content.find("Get EFT status completed"), std::string::npos);
+    dlog.close(); // Windows removes no file that is open
     std::filesystem::remove_all(dir);
 }
 

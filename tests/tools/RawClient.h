@@ -1,6 +1,8 @@
 // A bare TCP client for talking to the simulator byte by byte.
 #pragma once
 
+#include "SimFd.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,5 +22,5 @@ public:
     void close();
 
 private:
-    int Ffd = -1;
+    TSimHandle Ffd = kSimNoHandle;
 };

@@ -1,6 +1,7 @@
 #include "RawClient.h"
 #include "SimFrames.h"
 #include "TerminalSim.h"
+#include "UnderWine.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,10 @@ TEST(TerminalSimScript, CloseIsOrderlyAndResetAborts)
         client.send(statusFrame + "unread");
         bool reset = !expectReset;
         EXPECT_EQ(client.readToEnd(&reset), "");
-        EXPECT_EQ(reset, expectReset);
+        // Wine reports a reset as an orderly end of stream; Windows and Linux as a reset.
+        if (!(expectReset && underWine())) {
+            EXPECT_EQ(reset, expectReset);
+        }
     }
 }
 

@@ -5,6 +5,8 @@
 // that the scope itself sets for its lifetime and clears at its end.
 #pragma once
 
+#include "ECR17_TypesU.h"
+
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
@@ -23,8 +25,8 @@ public:
     static TCliScope& active();
 
     // The client's callbacks.
-    static void onProgress(const char16_t* Atext);
-    static void onCompletion(const char16_t* Ares, bool Atimeout);
+    static void ECR17_CALL onProgress(const char16_t* Atext);
+    static void ECR17_CALL onCompletion(const char16_t* Ares, bool Atimeout);
 
     // Waits until the completion callback ran; its result and flag.
     void awaitCompletion(std::u16string& Ares, bool& Atimeout);

@@ -1,33 +1,52 @@
-// An owned POSIX file descriptor and the simulator's stop signal.
+// An owned socket (on POSIX, any file descriptor) and the simulator's stop
+// signal. Their platform parts are in SimFdPosix.cpp and SimFdWin.cpp.
 #pragma once
 
+#include <cstdint>
 #include <utility>
 
-// Closes its descriptor when released; movable, not copyable.
+#ifdef _WIN32
+using TSimHandle = std::uintptr_t; // SOCKET
+#else
+using TSimHandle = int;
+#endif
+// INVALID_SOCKET on Windows, -1 elsewhere.
+inline constexpr TSimHandle kSimNoHandle = static_cast<TSimHandle>(-1);
+
+// Closes its handle when released; movable, not copyable.
 class TSimFd {
 public:
     TSimFd() noexcept = default;
-    explicit TSimFd(int Afd) noexcept : Ffd(Afd) {}
-    TSimFd(TSimFd&& Aother) noexcept : Ffd(std::exchange(Aother.Ffd, -1)) {}
-    TSimFd& operator=(TSimFd&& Aother) noexcept;
+    explicit TSimFd(TSimHandle Afd) noexcept : Ffd(Afd) {}
+    TSimFd(TSimFd&& Aother) noexcept : Ffd(std::exchange(Aother.Ffd, kSimNoHandle)) {}
+    TSimFd& operator=(TSimFd&& Aother) noexcept
+    {
+        if (this != &Aother) {
+            reset();
+            Ffd = std::exchange(Aother.Ffd, kSimNoHandle);
+        }
+        return *this;
+    }
     TSimFd(const TSimFd&) = delete;
     TSimFd& operator=(const TSimFd&) = delete;
     ~TSimFd() { reset(); }
 
-    int get() const noexcept { return Ffd; }
-    explicit operator bool() const noexcept { return Ffd >= 0; }
+    TSimHandle get() const noexcept { return Ffd; }
+    explicit operator bool() const noexcept { return Ffd != kSimNoHandle; }
     void reset() noexcept;
 
 private:
-    int Ffd = -1;
+    TSimHandle Ffd = kSimNoHandle;
 };
 
-// An eventfd that becomes readable for good once raised: every poll of the
-// simulator includes it, so a stop request ends any wait at once.
+// A handle that becomes readable for good once raised: every wait of the
+// simulator includes it, so a stop request ends any wait at once. An eventfd
+// on Linux; on Windows, where a wait takes sockets only, a UDP socket that
+// sends itself one datagram and never reads it.
 class TSimStopSignal {
 public:
     TSimStopSignal();
-    int fd() const noexcept { return Ffd.get(); }
+    TSimHandle fd() const noexcept { return Ffd.get(); }
     void raise() noexcept;
 
 private:

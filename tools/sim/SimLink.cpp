@@ -1,12 +1,7 @@
 #include "SimLink.h"
 
 #include "SimFrames.h"
-
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
+#include "SimSocket.h"
 
 TSimLink::TSimLink(TSimFd Asocket, const TSimStopSignal& Astop, ISimRecorder& Arecorder)
     : Fsocket(std::move(Asocket)), Fstop(Astop), Frecorder(Arecorder)
@@ -26,14 +21,11 @@ std::string TSimLink::readFrame()
 
 void TSimLink::send(std::string_view Abytes)
 {
-    size_t done = 0;
-    while (done < Abytes.size()) {
-        const auto n = ::send(Fsocket.get(), Abytes.data() + done, Abytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
+    for (std::string_view rest = Abytes; !rest.empty();) {
+        const auto n = simSend(Fsocket.get(), rest, false);
         if (n < 0)
-            throw TSimLinkEnded(std::string("send failed: ") + std::strerror(errno));
-        done += static_cast<size_t>(n);
+            throw TSimLinkEnded("send failed: " + simLastErrorText());
+        rest.remove_prefix(static_cast<size_t>(n));
     }
     Frecorder.sent(Abytes);
 }
@@ -42,12 +34,7 @@ void TSimLink::pause(std::chrono::milliseconds Atime)
 {
     if (Atime.count() <= 0)
         return;
-    pollfd stop{Fstop.fd(), POLLIN, 0};
-    int rc;
-    do {
-        rc = ::poll(&stop, 1, static_cast<int>(Atime.count()));
-    } while (rc < 0 && errno == EINTR);
-    if (rc > 0)
+    if (simWait(kSimNoHandle, false, Fstop, static_cast<int>(Atime.count())) == TSimReady::Stopped)
         throw TSimLinkEnded("simulator stopped");
 }
 
@@ -59,7 +46,7 @@ void TSimLink::readUntilClosed()
 
 void TSimLink::close()
 {
-    ::shutdown(Fsocket.get(), SHUT_WR);
+    simShutdownSend(Fsocket.get());
     try {
         readUntilClosed();
     } catch (const TSimLinkEnded&) {
@@ -69,27 +56,22 @@ void TSimLink::close()
 
 void TSimLink::reset()
 {
-    const linger abort{1, 0};
-    ::setsockopt(Fsocket.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    simResetOnClose(Fsocket.get());
     Fsocket.reset();
     throw TSimLinkEnded("reset by the simulator");
 }
 
 void TSimLink::waitReadable()
 {
-    waitFor(POLLIN);
+    waitFor(false);
 }
 
-void TSimLink::waitFor(short Aevents)
+void TSimLink::waitFor(bool Awritable)
 {
-    pollfd fds[2] = {{Fsocket.get(), Aevents, 0}, {Fstop.fd(), POLLIN, 0}};
-    int rc;
-    do {
-        rc = ::poll(fds, 2, -1);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0)
-        throw TSimLinkEnded(std::string("poll failed: ") + std::strerror(errno));
-    if (fds[1].revents != 0)
+    const TSimReady ready = simWait(Fsocket.get(), Awritable, Fstop, -1);
+    if (ready == TSimReady::Failed)
+        throw TSimLinkEnded("poll failed: " + simLastErrorText());
+    if (ready == TSimReady::Stopped)
         throw TSimLinkEnded("simulator stopped");
 }
 
@@ -97,10 +79,9 @@ void TSimLink::flood(std::string_view Afirst, std::string_view Arepeat)
 {
     send(Afirst);
     for (;;) {
-        waitFor(POLLOUT);
-        const auto n = ::send(Fsocket.get(), Arepeat.data(), Arepeat.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
-            throw TSimLinkEnded(std::string("send failed: ") + std::strerror(errno));
+        waitFor(true);
+        if (simSend(Fsocket.get(), Arepeat, true) < 0)
+            throw TSimLinkEnded("send failed: " + simLastErrorText());
     }
 }
 
@@ -108,14 +89,11 @@ void TSimLink::readMore()
 {
     waitReadable();
     char buffer[4096];
-    ssize_t n;
-    do {
-        n = ::recv(Fsocket.get(), buffer, sizeof buffer, 0);
-    } while (n < 0 && errno == EINTR);
+    const auto n = simRecv(Fsocket.get(), buffer, sizeof buffer);
     if (n == 0)
         throw TSimLinkEnded("closed by the client");
     if (n < 0)
-        throw TSimLinkEnded(std::string("closed by the client: ") + std::strerror(errno));
+        throw TSimLinkEnded("closed by the client: " + simLastErrorText());
     const std::string_view piece(buffer, static_cast<size_t>(n));
     Frecorder.received(piece);
     Fpending.append(piece);

@@ -42,8 +42,8 @@ private:
     // Waits for bytes and appends one read to Fpending.
     void readMore();
     void waitReadable();
-    // Waits until Aevents are ready on the socket; ends on a stop.
-    void waitFor(short Aevents);
+    // Waits until the socket is readable (writable with Awritable); ends on a stop.
+    void waitFor(bool Awritable);
 
     TSimFd Fsocket;
     const TSimStopSignal& Fstop;

@@ -1,19 +1,10 @@
 #include "SimListener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "SimSocketApi.h"
 
-#include <cerrno>
 #include <stdexcept>
-#include <system_error>
 
 namespace {
-
-[[noreturn]] void fail(const std::string& Awhat)
-{
-    throw std::system_error(errno, std::generic_category(), Awhat);
-}
 
 sockaddr_in addressOf(const std::string& Ahost, std::uint16_t Aport)
 {
@@ -25,41 +16,48 @@ sockaddr_in addressOf(const std::string& Ahost, std::uint16_t Aport)
     return address;
 }
 
+void bindTo(TSimHandle Asocket, const std::string& Ahost, std::uint16_t Aport)
+{
+    const sockaddr_in address = addressOf(Ahost, Aport);
+    if (::bind(Asocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        simFailLast("bind " + Ahost + ":" + std::to_string(Aport));
+}
+
 } // namespace
 
 TSimFd simListen(const std::string& Ahost, std::uint16_t Aport)
 {
-    const sockaddr_in address = addressOf(Ahost, Aport);
-    TSimFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener)
-        fail("socket");
-    const int on = 1;
-    ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        fail("bind " + Ahost + ":" + std::to_string(Aport));
+    TSimFd listener = simTcpSocket();
+    simReusePort(listener.get());
+    bindTo(listener.get(), Ahost, Aport);
     if (::listen(listener.get(), 8) != 0)
-        fail("listen");
+        simFailLast("listen");
     return listener;
 }
 
-std::uint16_t simLocalPort(int Asocket)
+TSimFd simBindOnly(const std::string& Ahost)
+{
+    TSimFd socket = simTcpSocket();
+    bindTo(socket.get(), Ahost, 0);
+    return socket;
+}
+
+std::uint16_t simLocalPort(TSimHandle Asocket)
 {
     sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getsockname(Asocket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        fail("getsockname");
+        simFailLast("getsockname");
     return ntohs(address.sin_port);
 }
 
-TSimFd simFillListenQueue(int Alistener, const std::string& Ahost, std::uint16_t Aport)
+TSimFd simFillListenQueue(TSimHandle Alistener, const std::string& Ahost, std::uint16_t Aport)
 {
     if (::listen(Alistener, 0) != 0)
-        fail("listen");
+        simFailLast("listen");
     const sockaddr_in address = addressOf(Ahost, Aport);
-    TSimFd filler(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!filler)
-        fail("socket");
+    TSimFd filler = simTcpSocket();
     if (::connect(filler.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        fail("connect " + Ahost + ":" + std::to_string(Aport));
+        simFailLast("connect " + Ahost + ":" + std::to_string(Aport));
     return filler;
 }

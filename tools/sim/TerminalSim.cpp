@@ -3,13 +3,7 @@
 #include "SimLink.h"
 #include "SimListener.h"
 #include "SimProtocol.h"
-
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <cerrno>
+#include "SimSocket.h"
 
 struct TSimServerSockets {
     TSimFd listener;
@@ -96,26 +90,21 @@ void TTerminalSim::serve()
 {
     // With connects dropped the listener stays readable; only the stop
     // signal is waited for.
-    const nfds_t watched = Fconfig.dropConnects ? 1 : 2;
+    const TSimHandle watched = Fconfig.dropConnects ? kSimNoHandle : Fsockets->listener.get();
     for (;;) {
-        pollfd fds[2] = {{Fsockets->stop.fd(), POLLIN, 0}, {Fsockets->listener.get(), POLLIN, 0}};
-        if (::poll(fds, watched, -1) < 0 && errno != EINTR)
+        const TSimReady ready = simWait(watched, false, Fsockets->stop, -1);
+        if (ready == TSimReady::Stopped || ready == TSimReady::Failed)
             return;
-        if (fds[0].revents != 0)
-            return;
-        if (fds[1].revents == 0)
+        if (ready != TSimReady::Socket)
             continue;
-        const int socket = ::accept4(Fsockets->listener.get(), nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket >= 0)
-            serveOne(socket);
+        if (TSimFd socket = simAccept(Fsockets->listener.get()))
+            serveOne(std::move(socket));
     }
 }
 
-void TTerminalSim::serveOne(int Asocket)
+void TTerminalSim::serveOne(TSimFd Asocket)
 {
-    // Pieces go out as written, so a test's split reaches the client split.
-    const int on = 1;
-    ::setsockopt(Asocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    simSetNoDelay(Asocket.get());
     std::size_t index;
     {
         std::lock_guard lock(Fmutex);
@@ -126,7 +115,7 @@ void TTerminalSim::serveOne(int Asocket)
     std::string reason;
     {
         TRecorder recorder(*this, index);
-        TSimLink link(TSimFd(Asocket), Fsockets->stop, recorder);
+        TSimLink link(std::move(Asocket), Fsockets->stop, recorder);
         try {
             Fhandler(link, index);
         } catch (const std::exception& e) {

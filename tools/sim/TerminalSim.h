@@ -11,6 +11,7 @@
 
 #include "SimBehaviour.h"
 #include "SimEvent.h"
+#include "SimFd.h"
 #include "SimLedger.h"
 #include "SimScript.h"
 
@@ -80,7 +81,7 @@ private:
     TTerminalSim(std::shared_ptr<class TSimProtocol> Aprotocol, TSimConfig Aconfig);
     TTerminalSim(THandler Ahandler, TSimConfig Aconfig, std::shared_ptr<class TSimProtocol> Aprotocol = nullptr);
     void serve();
-    void serveOne(int Asocket);
+    void serveOne(TSimFd Asocket);
     void record(std::size_t Aindex, TSimEvent::Kind Akind, std::string_view Abytes);
     template <class Pred>
     bool waitFor(ms Atimeout, Pred Apred) const;

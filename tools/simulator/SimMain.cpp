@@ -1,10 +1,10 @@
 // ecr17-sim: the terminal simulator as a program.
 #include "SimCommandLine.h"
 #include "SimShow.h"
+#include "SimStopRequest.h"
 #include "TerminalSim.h"
 #include "ToolArgs.h"
 
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -34,28 +34,15 @@ void printEvent(const TSimEvent& Aevent)
     std::cout << '[' << Aevent.connection + 1 << "] " << arrow(Aevent.kind) << simShow(Aevent.bytes) << std::endl;
 }
 
-// Ctrl-C and SIGTERM are taken by sigwait in main, never by a handler, so the
-// simulator's thread is stopped and joined by its owner.
-sigset_t stopSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
-}
-
 int run(const TSimCommandLine& Aline)
 {
-    const sigset_t signals = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    TSimStopRequest stopRequest;
     TSimConfig config{Aline.host, Aline.port, {}, Aline.dropConnects};
     if (!Aline.quiet)
         config.observer = printEvent;
     TTerminalSim sim(Aline.behaviour, config);
     std::cout << "ecr17-sim listening on " << Aline.host << ':' << sim.port() << std::endl;
-    int signal = 0;
-    sigwait(&signals, &signal);
+    stopRequest.wait();
     std::cout << "ecr17-sim stopped" << std::endl;
     return 0;
 }

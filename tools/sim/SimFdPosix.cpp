@@ -7,20 +7,11 @@
 #include <cstdint>
 #include <system_error>
 
-TSimFd& TSimFd::operator=(TSimFd&& Aother) noexcept
-{
-    if (this != &Aother) {
-        reset();
-        Ffd = std::exchange(Aother.Ffd, -1);
-    }
-    return *this;
-}
-
 void TSimFd::reset() noexcept
 {
-    if (Ffd >= 0)
+    if (Ffd != kSimNoHandle)
         ::close(Ffd);
-    Ffd = -1;
+    Ffd = kSimNoHandle;
 }
 
 TSimStopSignal::TSimStopSignal() : Ffd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))

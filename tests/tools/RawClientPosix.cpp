@@ -30,9 +30,9 @@ TRawClient::~TRawClient()
 
 void TRawClient::close()
 {
-    if (Ffd >= 0)
+    if (Ffd != kSimNoHandle)
         ::close(Ffd);
-    Ffd = -1;
+    Ffd = kSimNoHandle;
 }
 
 void TRawClient::send(std::string_view Abytes)
