@@ -85,12 +85,13 @@ int connectWithin(int Asocket, const sockaddr_in& Apeer, int AtimeoutMs)
                 error = ETIMEDOUT;
             else if (::getsockopt(Asocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
                 error = errno;
-            // A peer that accepted and reset at once was connected to: what
-            // it sent stays readable and the reset reads as its close.
-            if (error == ECONNRESET)
-                error = 0;
         }
     }
+    // A peer that accepted and closed or reset again before this wait looked
+    // is a connection made: what it sent stays readable, and the read that
+    // follows finds the close, as after a connect that had returned at once.
+    if (isPeerClose(error) && error != ENOTCONN)
+        error = 0;
     // Writes block until the platform has taken every byte.
     if (error == 0 && ::fcntl(Asocket, F_SETFL, flags) < 0)
         error = errno;
