@@ -7,6 +7,8 @@
 #include <atomic>
 #include <stdexcept>
 
+using namespace ecr17::detail;
+
 namespace {
 
 // Written by the thread that enables the log, read by every logging thread.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+namespace ecr17::detail {
+
 namespace {
 
 // Records are written in pieces of about this size, so that a failing write
@@ -146,3 +148,5 @@ bool TLogBatchWriter::nameCheckDue() noexcept
     FNameCheckedNs = now;
     return true;
 }
+
+} // namespace ecr17::detail

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace ecr17::detail {
+
 // One entry of the queue: a record for the file that is open, or a change of
 // file for the records after it. What an entry refers to lies in its batch,
 // so that queueing a record allocates nothing once the batch has grown.
@@ -88,3 +90,5 @@ private:
     std::uint64_t FLost = 0;       // records lost and not yet reported in a file
     std::int64_t FNameCheckedNs;
 };
+
+} // namespace ecr17::detail

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace ecr17::detail {
+
 namespace {
 
 // The Dispatcher thread. It holds the queue and its run itself, so that one
@@ -199,3 +201,5 @@ TLogToolLogger& productionLogger() noexcept
     static TProductionLogger instance;
     return *instance.tool;
 }
+
+} // namespace ecr17::detail

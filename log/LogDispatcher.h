@@ -24,6 +24,8 @@
 #include <mutex>
 #include <thread>
 
+namespace ecr17::detail {
+
 class TLogQueue;
 
 class TDispatcherLogger final : public TLogToolLogger {
@@ -61,3 +63,5 @@ private:
 // The process-wide production tool; it lives until the process ends and its
 // Dispatcher is closed at exit.
 TLogToolLogger& productionLogger() noexcept;
+
+} // namespace ecr17::detail

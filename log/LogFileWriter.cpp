@@ -14,6 +14,8 @@
 #include <csignal>
 #include <ctime>
 
+namespace ecr17::detail {
+
 namespace {
 
 int openForAppend(const std::string& APath) noexcept
@@ -185,3 +187,5 @@ void logAtFork(void (*APrepare)(), void (*AParent)(), void (*AChild)()) noexcept
     ::pthread_atfork(nullptr, nullptr, forgetThreadId);
     ::pthread_atfork(APrepare, AParent, AChild);
 }
+
+} // namespace ecr17::detail

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 #ifdef _WIN32
 using TLogFileHandle = void*; // HANDLE
 // Windows paths: "\\" and "/" both end a folder, and so does a drive's ":".
@@ -70,3 +72,5 @@ void logBlockWriteSignals() noexcept;
 // Runs APrepare before a fork, AParent after it in the parent and AChild in
 // the child (no-op on platforms without fork). Register once.
 void logAtFork(void (*APrepare)(), void (*AParent)(), void (*AChild)()) noexcept;
+
+} // namespace ecr17::detail

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace ecr17::detail {
+
 namespace {
 
 HANDLE openForAppend(const std::string& APath) noexcept
@@ -148,3 +150,5 @@ int logThreadId() noexcept
 void logBlockWriteSignals() noexcept {}
 
 void logAtFork(void (*)(), void (*)(), void (*)()) noexcept {}
+
+} // namespace ecr17::detail

@@ -3,6 +3,8 @@
 #include <memory>
 #include <utility>
 
+namespace ecr17::detail {
+
 namespace {
 
 // Once woken, the Dispatcher gathers records for up to gatherTime (or until
@@ -191,3 +193,5 @@ void TLogQueue::resetInChild()
     FWritten = FQueued;
     FMutex.unlock();
 }
+
+} // namespace ecr17::detail

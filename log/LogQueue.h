@@ -21,6 +21,8 @@
 #include <mutex>
 #include <vector>
 
+namespace ecr17::detail {
+
 class TLogQueue {
 public:
     // The most records queued before callers wait.
@@ -80,3 +82,5 @@ private:
     std::uint64_t FWritten = 0;  // entries ever handled by the Dispatcher
     std::uint64_t FAccepted = 0; // records ever queued
 };
+
+} // namespace ecr17::detail

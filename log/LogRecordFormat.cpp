@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 
+namespace ecr17::detail {
+
 namespace {
 
 // At most this many bytes for one UTF-16 unit: "\u001f".
@@ -257,3 +259,5 @@ char* TLogRecordFormatter::ids(char* AOut, int ATid) noexcept
     }
     return putString(AOut, std::string_view(FIds, FIdsSize));
 }
+
+} // namespace ecr17::detail

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace ecr17::detail {
+
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD so the result is
 // always valid UTF-8.
 std::string logTextToUtf8(std::u16string_view AText);
@@ -36,3 +38,5 @@ private:
     char FIds[48] = {}; // "\",\"pid\":1234,\"tid\":5678,\"kind\":\"" of FTid
     std::size_t FIdsSize = 0;
 };
+
+} // namespace ecr17::detail

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+using namespace ecr17::detail;
+
 void TLogFileDestination::setActive(bool AActive)
 {
     if (!FTool) {

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+using namespace ecr17::detail;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

@@ -20,6 +20,8 @@
 #include <fstream>
 #include <string>
 
+using namespace ecr17::detail;
+
 namespace fs = std::filesystem;
 
 namespace {

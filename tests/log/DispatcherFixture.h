@@ -40,6 +40,6 @@ public:
     }
 
     std::filesystem::path dir;
-    TDispatcherLogger tool;
+    ecr17::detail::TDispatcherLogger tool;
     TLogToolLogger* previous = nullptr;
 };

@@ -20,6 +20,8 @@
 #include <string>
 #include <thread>
 
+using namespace ecr17::detail;
+
 #if defined(__SANITIZE_THREAD__)
 // The fork case starts a Dispatcher in the child of a process with threads.
 extern "C" const char* __tsan_default_options()

@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace ecr17::detail;
+
 namespace {
 
 struct TSpecial {

@@ -1,7 +1,7 @@
 // The logging tool: the process-wide logger that every log record goes through.
 //
 // TLogToolLogger is an interface so that tests can put an in-memory tool in
-// place of the production one (see LogDispatcher.h). Records go to the
+// place of the production one (the library's Dispatcher). Records go to the
 // logger's Destination once one is set; its LogFile decides whether the log
 // file receives them.
 #pragma once
