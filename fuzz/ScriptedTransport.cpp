@@ -35,7 +35,7 @@ bool TScriptedTransport::Connected()
     return FState == TState::Open || (FState == TState::ClosedByPeer && !FInput.empty());
 }
 
-void TScriptedTransport::Connect()
+void TScriptedTransport::Connect(const std::u16string&, std::uint16_t)
 {
     if (Connected()) throw ETransportError("Already connected.");
     if (FNext >= FScript.size()) throw ESocketError(ECONNREFUSED, describeErrno(ECONNREFUSED));

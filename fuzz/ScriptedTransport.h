@@ -21,7 +21,7 @@ public:
     TScriptedTransport(const std::uint8_t* Adata, std::size_t Asize);
 
     bool Connected() override;
-    void Connect() override;
+    void Connect(const std::u16string& AHost, std::uint16_t APort) override;
     void Write(std::u16string_view AText) override;
     void CheckForDataOnSource(int ATimeoutMs) override;
     void CheckForDisconnect(bool ARaise, bool AIgnoreBuffer) override;

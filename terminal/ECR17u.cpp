@@ -62,21 +62,21 @@ TECR::~TECR()
 
 std::u16string TECR::host() const
 {
-    return Fstate->FLink.tcpClient().Host();
+    return Fstate->FLink.address().endpoint().host;
 }
 
 void TECR::setHost(const std::u16string& Avalue)
 {
     const TMethodTrace trace = Logger().TraceMethod(u"SetHost");
     withLogException([&] {
-        Fstate->FLink.tcpClient().setHost(Avalue);
-        dlogMsg(u"Host setted: " + Fstate->FLink.tcpClient().Host(), lvConfig);
+        Fstate->FLink.address().setHost(Avalue);
+        dlogMsg(u"Host setted: " + Avalue, lvConfig);
     });
 }
 
 std::int32_t TECR::port() const
 {
-    return Fstate->FLink.tcpClient().Port();
+    return Fstate->FLink.address().endpoint().port;
 }
 
 void TECR::setPort(std::int32_t Avalue)
@@ -84,8 +84,9 @@ void TECR::setPort(std::int32_t Avalue)
     const TMethodTrace trace = Logger().TraceMethod(u"SetPort");
     withLogException([&] {
         // The connection keeps a 16-bit port: only the low 16 bits survive.
-        Fstate->FLink.tcpClient().setPort(static_cast<std::uint16_t>(Avalue));
-        dlogMsg(u"Port setted: " + intToText(Fstate->FLink.tcpClient().Port()), lvConfig);
+        const auto port = static_cast<std::uint16_t>(Avalue);
+        Fstate->FLink.address().setPort(port);
+        dlogMsg(u"Port setted: " + intToText(port), lvConfig);
     });
 }
 

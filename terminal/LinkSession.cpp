@@ -45,11 +45,17 @@ bool TLinkSession::SendAttempt(std::u16string_view Amessage)
         clearProgress();
         const std::u16string frame = frameCommand(Amessage);
         if (!FtcpClient->Connected())
-            FtcpClient->Connect();
+            connect();
         FtcpClient->Write(frame);
         bool timedOut = false;
         return !receiveData(kAckWaitSeconds, timedOut, true).empty();
     });
+}
+
+void TLinkSession::connect()
+{
+    const TEndpoint endpoint = Faddress.endpoint();
+    FtcpClient->Connect(endpoint.host, endpoint.port);
 }
 
 TReceiveWait TLinkSession::startWait(int Atimeout) const

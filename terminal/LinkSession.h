@@ -20,6 +20,7 @@
 #include "LinkConstants.h"
 #include "ResponseScanner.h"
 #include "TcpTransport.h"
+#include "TerminalAddress.h"
 
 #include <atomic>
 #include <memory>
@@ -49,6 +50,11 @@ public:
     TLinkSession(std::unique_ptr<TTcpTransport> AtcpClient, TLinkTiming Atiming);
 
     TTcpTransport& tcpClient() const noexcept { return *FtcpClient; }
+    // Where Send connects when the connection is not open.
+    TTerminalAddress& address() noexcept { return Faddress; }
+    const TTerminalAddress& address() const noexcept { return Faddress; }
+    // Opens the connection to the address.
+    void connect();
     void setConnection(std::unique_ptr<TTcpTransport> AtcpClient) noexcept { FtcpClient = std::move(AtcpClient); }
     // Releases the connection object; an open socket is closed silently.
     void releaseConnection() noexcept { FtcpClient.reset(); }
@@ -91,6 +97,7 @@ private:
     void keepUnfinishedFrame();
 
     std::unique_ptr<TTcpTransport> FtcpClient;
+    TTerminalAddress Faddress;
     TLinkTiming Ftiming;
     std::u16string Freceivebuffer;
     TResponseScanner Fscanner;

@@ -56,18 +56,18 @@ void TTcpConnection::readAvailable()
     }
 }
 
-void TTcpConnection::Connect()
+void TTcpConnection::Connect(const std::u16string& AHost, std::uint16_t APort)
 {
     if (Connected())
         throw ETransportError("Already connected.");
-    if (Host().empty())
+    if (AHost.empty())
         throw ETransportError("A Host is required");
-    if (Port() == 0)
+    if (APort == 0)
         throw ETransportError("A Port is required");
 
     releaseSocket();
     FState = TState::Closed;
-    FSocket = socketConnect(textToUtf8(Host()), Port(), FconnectTimeoutMs);
+    FSocket = socketConnect(textToUtf8(AHost), APort, FconnectTimeoutMs);
     FInput.clear();
     FState = TState::Open;
     fireConnected();

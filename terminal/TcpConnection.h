@@ -31,7 +31,7 @@ public:
     TTcpConnection& operator=(const TTcpConnection&) = delete;
 
     bool Connected() override;
-    void Connect() override;
+    void Connect(const std::u16string& AHost, std::uint16_t APort) override;
     void Write(std::u16string_view AText) override;
     void CheckForDataOnSource(int ATimeoutMs) override;
     void CheckForDisconnect(bool ARaise, bool AIgnoreBuffer) override;

@@ -21,11 +21,6 @@ public:
 
     virtual ~TTcpTransport() = default;
 
-    const std::u16string& Host() const noexcept { return FHost; }
-    void setHost(std::u16string AHost) { FHost = std::move(AHost); }
-    std::uint16_t Port() const noexcept { return FPort; }
-    void setPort(std::uint16_t APort) noexcept { FPort = APort; }
-
     // Fired after a successful Connect / after Disconnect closed an open connection.
     void setOnConnected(TEvent AEvent) { FOnConnected = std::move(AEvent); }
     void setOnDisconnected(TEvent AEvent) { FOnDisconnected = std::move(AEvent); }
@@ -33,7 +28,7 @@ public:
     // Open, or closed by the peer with unread bytes left. Moves bytes already
     // waiting into the input queue first, without waiting.
     virtual bool Connected() = 0;
-    virtual void Connect() = 0;
+    virtual void Connect(const std::u16string& AHost, std::uint16_t APort) = 0;
     // Sends every character, one byte each (see WireEncoding.h).
     virtual void Write(std::u16string_view AText) = 0;
     // Waits up to ATimeoutMs for bytes unless some are already there.
@@ -53,8 +48,6 @@ protected:
     void fireDisconnected() const { if (FOnDisconnected) FOnDisconnected(); }
 
 private:
-    std::u16string FHost;
-    std::uint16_t FPort = 0;
     TEvent FOnConnected;
     TEvent FOnDisconnected;
 };

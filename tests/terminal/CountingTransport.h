@@ -16,12 +16,7 @@ public:
     int polls = 0;
 
     bool Connected() override { return Finner.Connected(); }
-    void Connect() override
-    {
-        Finner.setHost(Host());
-        Finner.setPort(Port());
-        Finner.Connect();
-    }
+    void Connect(const std::u16string& AHost, std::uint16_t APort) override { Finner.Connect(AHost, APort); }
     void Write(std::u16string_view AText) override { Finner.Write(AText); }
     void CheckForDataOnSource(int ATimeoutMs) override
     {

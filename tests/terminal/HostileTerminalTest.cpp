@@ -234,10 +234,8 @@ TEST(ConnectTimeLimit, AConnectWithoutAnswerFailsWithTheSocketErrorOfATimeOut)
     for (const int limitMs : {300, kConnectTimeoutMs}) {
         SCOPED_TRACE(limitMs);
         TTcpConnection connection(limitMs);
-        connection.setHost(u"127.0.0.1");
-        connection.setPort(silent.sim.port());
         const auto start = clock_type::now();
-        expectThrowMessage<ESocketError>([&] { connection.Connect(); }, kTimedOutText);
+        expectThrowMessage<ESocketError>([&] { connection.Connect(u"127.0.0.1", silent.sim.port()); }, kTimedOutText);
         const auto took = clock_type::now() - start;
         EXPECT_GE(took, std::chrono::milliseconds(limitMs));
         EXPECT_LE(took, std::chrono::milliseconds(limitMs) + 2s);

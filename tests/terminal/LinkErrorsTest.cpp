@@ -32,9 +32,9 @@ struct LinkErrors : LinkFixture {
     void refuseWith(std::function<std::uint32_t()> Aticks)
     {
         auto connection = std::make_unique<TCountingTransport>();
-        connection->setHost(u"127.0.0.1");
-        connection->setPort(refusing.port());
         link = std::make_unique<TLinkSession>(std::move(connection), TLinkTiming{kPollMs, std::move(Aticks)});
+        link->address().setHost(u"127.0.0.1");
+        link->address().setPort(refusing.port());
     }
     TRefusingPort refusing;
 };

@@ -34,9 +34,9 @@ struct LinkFixture : ::testing::Test {
         sim = std::make_unique<TTerminalSim>(std::move(Ascripts));
         auto connection = std::make_unique<TCountingTransport>();
         transport = connection.get();
-        connection->setHost(u"127.0.0.1");
-        connection->setPort(sim->port());
         link = std::make_unique<TLinkSession>(std::move(connection), std::move(Atiming));
+        link->address().setHost(u"127.0.0.1");
+        link->address().setPort(sim->port());
     }
     // Everything the terminal received, once the client has closed.
     std::string receivedByTerminal()

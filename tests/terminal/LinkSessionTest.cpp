@@ -80,7 +80,7 @@ TEST_F(LinkFixture, ResponseSplitBetweenPiecesCompletesWithItsLastPiece)
         SCOPED_TRACE(cut);
         link->clearReceiveBuffer();
         log.clear();
-        link->tcpClient().Connect();
+        link->connect();
         bool timedOut = true;
         const std::u16string received = link->receiveData(6, timedOut, false);
         EXPECT_EQ(extractBetween(received, STX, ETX), decodeWire(payload));
@@ -93,7 +93,7 @@ TEST_F(LinkFixture, ResponseSplitBetweenPiecesCompletesWithItsLastPiece)
 TEST_F(LinkFixture, WaitOfOneSecondPollsNineTimesWithTheRealPollLength)
 {
     serve({{TSimStep::silent()}});
-    link->tcpClient().Connect();
+    link->connect();
     bool timedOut = false;
     EXPECT_EQ(link->receiveData(1, timedOut, false), u"");
     EXPECT_TRUE(timedOut);
@@ -131,7 +131,7 @@ TEST_F(LinkFixture, FirstProgressTextOfAPieceIsReportedOnceBesideTheResponse)
     progressSeen.clear();
     serve({{TSimStep::send({simProgress("first") + simProgress("second") + simFrame(payload)})}});
     link->setProgressCallback(recordProgress);
-    link->tcpClient().Connect();
+    link->connect();
     bool timedOut = true;
     EXPECT_NE(link->receiveData(6, timedOut, false), u"");
     EXPECT_EQ(progressSeen, std::vector<std::u16string>{u"first"});

@@ -18,9 +18,9 @@ struct TcpConnectionTest : ::testing::Test {
     void serve(std::vector<TSimScript> Ascripts)
     {
         sim = std::make_unique<TTerminalSim>(std::move(Ascripts));
-        connection.setHost(u"127.0.0.1");
-        connection.setPort(sim->port());
+        port = sim->port();
     }
+    void connect() { connection.Connect(host, port); }
     // Waits until the queue holds Acount bytes.
     void awaitQueued(size_t Acount)
     {
@@ -35,36 +35,35 @@ struct TcpConnectionTest : ::testing::Test {
     TMemoryLogTool log;
     std::unique_ptr<TTerminalSim> sim;
     TTcpConnection connection;
+    std::u16string host = u"127.0.0.1";
+    std::uint16_t port = 0;
     int connected = 0;
     int disconnected = 0;
 };
 
 TEST_F(TcpConnectionTest, ConnectNeedsHostAndPort)
 {
-    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "A Host is required");
-    connection.setHost(u"127.0.0.1");
-    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "A Port is required");
+    expectThrowMessage<ETransportError>([&] { connection.Connect(u"", 9100); }, "A Host is required");
+    expectThrowMessage<ETransportError>([&] { connection.Connect(u"127.0.0.1", 0); }, "A Port is required");
     EXPECT_FALSE(connection.Connected());
 }
 
 TEST_F(TcpConnectionTest, RefusedConnectIsASocketError)
 {
     TRefusingPort refusing;
-    connection.setHost(u"127.0.0.1");
-    connection.setPort(refusing.port());
-    expectThrowMessage<ESocketError>([&] { connection.Connect(); }, kRefusedText);
+    expectThrowMessage<ESocketError>([&] { connection.Connect(u"127.0.0.1", refusing.port()); }, kRefusedText);
     EXPECT_FALSE(connection.Connected());
 }
 
 TEST_F(TcpConnectionTest, EventsFireOnceForConnectAndDisconnect)
 {
     serve({{TSimStep::silent()}});
-    connection.setHost(u"localhost");
+    host = u"localhost";
     connection.setOnConnected([&] { ++connected; });
     connection.setOnDisconnected([&] { ++disconnected; });
-    connection.Connect();
+    connect();
     EXPECT_TRUE(connection.Connected());
-    expectThrowMessage<ETransportError>([&] { connection.Connect(); }, "Already connected.");
+    expectThrowMessage<ETransportError>([&] { connect(); }, "Already connected.");
     connection.Disconnect();
     connection.Disconnect();
     EXPECT_EQ(connected, 1);
@@ -76,7 +75,7 @@ TEST_F(TcpConnectionTest, EventsFireOnceForConnectAndDisconnect)
 TEST_F(TcpConnectionTest, WritesOneByteACharacterAndReadsBytesAboveAsciiAndNulAsReplacement)
 {
     serve({{TSimStep::readFrame(), TSimStep::send({std::string("\xE8\0z", 3)})}});
-    connection.Connect();
+    connect();
     connection.Write(u"\x02\u00E8\x03\x7F");
     awaitQueued(3);
     EXPECT_EQ(connection.ReadString(connection.InputBufferSize()), (std::u16string{0xFFFD, u'?', u'z'}));
@@ -87,7 +86,7 @@ TEST_F(TcpConnectionTest, PeerCloseLeavesUnreadBytesReadableButRefusesWrites)
 {
     serve({{TSimStep::send({"ab"}), TSimStep::close()}});
     connection.setOnDisconnected([&] { ++disconnected; });
-    connection.Connect();
+    connect();
     awaitQueued(2);
     // Waits for the end of the stream behind the two bytes.
     connection.CheckForDataOnSource(5000);
@@ -105,12 +104,12 @@ TEST_F(TcpConnectionTest, PeerCloseLeavesUnreadBytesReadableButRefusesWrites)
 TEST_F(TcpConnectionTest, DisconnectDiscardsUnreadBytesAndConnectStartsEmpty)
 {
     serve({{TSimStep::send({"xyz"})}, {TSimStep::send({"1"})}});
-    connection.Connect();
+    connect();
     awaitQueued(3);
     connection.Disconnect();
     EXPECT_FALSE(connection.Connected());
     EXPECT_TRUE(connection.InputBufferIsEmpty());
-    connection.Connect();
+    connect();
     awaitQueued(1);
     EXPECT_EQ(connection.ReadString(10), u"1");
 }
@@ -118,7 +117,7 @@ TEST_F(TcpConnectionTest, DisconnectDiscardsUnreadBytesAndConnectStartsEmpty)
 TEST_F(TcpConnectionTest, ResetByPeerIsAClose)
 {
     serve({{TSimStep::send({"q"}), TSimStep::reset()}, {TSimStep::silent()}});
-    connection.Connect();
+    connect();
     awaitQueued(1);
     while (connection.Connected()) {
         connection.ReadString(connection.InputBufferSize());
@@ -127,7 +126,7 @@ TEST_F(TcpConnectionTest, ResetByPeerIsAClose)
     expectThrowMessage<EConnClosedGracefully>([&] { connection.CheckForDisconnect(true, false); },
                                               "Connection Closed Gracefully.");
     // Still usable.
-    connection.Connect();
+    connect();
     EXPECT_TRUE(connection.Connected());
 }
 
