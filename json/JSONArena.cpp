@@ -46,13 +46,10 @@ TChunkHead* chunkOf(const void* ANode) noexcept
 }  // namespace
 
 // Lives in the document's first chunk, right after its head.
-struct TNodeArena::TDocument {
-    std::size_t live = 1;  // nodes alive, plus the reader's hold
+struct TNodeArena::TDocument : TNodeArena::TCursor {
     bool altered = false;
     const void* root = nullptr;
     TChunkHead* chunks = nullptr;
-    std::uintptr_t next = 0;  // free room in the newest chunk
-    std::uintptr_t end = 0;
     TCleanups* cleanups = nullptr;
 
     static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(chunkOf(ANode)->doc); }
@@ -135,30 +132,24 @@ struct TNodeArena::TDocument {
 TNodeArena::~TNodeArena()
 {
     if (Fdoc != nullptr)
-        Fdoc->drop();
+        document().drop();
 }
 
-void* TNodeArena::allocateNode(std::size_t ASize, std::size_t AAlign)
+void* TNodeArena::takeSlow(std::size_t ASize, std::size_t AAlign)
 {
-    void* p = document().allocate(ASize, AAlign);
-    ++Fdoc->live;
-    return p;
-}
-
-void* TNodeArena::allocateRoom(std::size_t ASize)
-{
-    return document().allocate(ASize, alignof(void*));
+    return document().allocate(ASize, AAlign);
 }
 
 TNodeArena::TDocument& TNodeArena::document()
 {
     if (Fdoc == nullptr) {
         auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
-        Fdoc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
-        Fdoc->link(chunk);
-        Fdoc->next = alignUp(bitsOf(Fdoc + 1), 16);
+        auto* doc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
+        doc->link(chunk);
+        doc->next = alignUp(bitsOf(doc + 1), 16);
+        Fdoc = doc;
     }
-    return *Fdoc;
+    return *static_cast<TDocument*>(Fdoc);
 }
 
 void TNodeArena::keepString(std::u16string* AText)
@@ -174,7 +165,7 @@ void TNodeArena::keepHeapRoom(void* ARoom)
 void TNodeArena::setRoot(const void* ARoot) noexcept
 {
     if (Fdoc != nullptr)
-        Fdoc->root = ARoot;
+        document().root = ARoot;
 }
 
 void TNodeArena::release(const void* ANode) noexcept

@@ -165,10 +165,10 @@ std::unique_ptr<TJSONbase> TJSONReader::readValue()
         Fpos += 4;
         return make<TJSONnull>();
     case u'"': {
-        std::u16string s;
-        if (!readString(s))
+        // Read straight into the node: no string is moved or copied after.
+        auto node = make<TJSONstring>();
+        if (!readString(node->FValue))
             return nullptr;
-        auto node = make<TJSONstring>(std::move(s));
         keepIfOnHeap(node->FValue);
         return node;
     }
@@ -321,18 +321,19 @@ std::unique_ptr<TJSONbase> TJSONReader::readList()
 // A member: its name, a colon and its value; null when any is missing.
 std::unique_ptr<TJSONbase> TJSONReader::readMember()
 {
-    std::u16string name;
-    if (!at(u'"') || !readString(name))
+    if (!at(u'"'))
         return nullptr;
+    auto member = make<TJSONobjectmethod>();
+    if (!readString(member->FName))
+        return nullptr;
+    keepIfOnHeap(member->FName);
     skipWhitespace();
     if (!at(u':'))
         return nullptr;
     ++Fpos;
-    std::unique_ptr<TJSONbase> value = readValue();
-    if (!value)
+    member->FValue = readValue();
+    if (!member->FValue)
         return nullptr;
-    auto member = make<TJSONobjectmethod>(std::move(name), std::move(value));
-    keepIfOnHeap(member->FName);
     return member;
 }
 
