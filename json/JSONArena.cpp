@@ -1,5 +1,6 @@
 #include "JSONArena.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -9,12 +10,17 @@ namespace ecr17::detail {
 
 namespace {
 
-constexpr std::align_val_t kChunkAlign{TNodeArena::kChunkSize};
+constexpr std::size_t kBlockSize = TNodeArena::kBlockSize;
+constexpr std::align_val_t kBlockAlign{kBlockSize};
+// A large document takes its room in chunks of up to this many blocks: far
+// fewer allocations, and still below the size that malloc maps on its own.
+constexpr std::size_t kMaxChunkBlocks = 4;
 
-// The start of every chunk.
-struct alignas(16) TChunkHead {
+// The start of every block. Only the first block of a chunk links it to
+// the older chunks.
+struct alignas(16) TBlockHead {
     void* doc;          // the TDocument
-    TChunkHead* older;  // chunks of the document, newest first
+    TBlockHead* older;  // first blocks of the document's chunks, newest first
 };
 
 // What to destroy when a document is freed whole. The two low bits of an
@@ -38,46 +44,61 @@ std::uintptr_t alignUp(std::uintptr_t Abits, std::size_t AAlign) noexcept
     return (Abits + AAlign - 1) & ~static_cast<std::uintptr_t>(AAlign - 1);
 }
 
-TChunkHead* chunkOf(const void* ANode) noexcept
+TBlockHead* blockOf(const void* ANode) noexcept
 {
-    return reinterpret_cast<TChunkHead*>(bitsOf(ANode) & ~static_cast<std::uintptr_t>(TNodeArena::kChunkSize - 1));
+    return reinterpret_cast<TBlockHead*>(bitsOf(ANode) & ~static_cast<std::uintptr_t>(kBlockSize - 1));
 }
 
 }  // namespace
 
-// Lives in the document's first chunk, right after its head.
+// Lives in the document's first block, right after its head.
 struct TNodeArena::TDocument : TNodeArena::TCursor {
     bool altered = false;
     const void* root = nullptr;
-    TChunkHead* chunks = nullptr;
+    TBlockHead* chunks = nullptr;
+    std::uintptr_t chunkEnd = 0;  // end of the newest chunk
+    std::size_t blocks = 0;       // blocks taken so far
     TCleanups* cleanups = nullptr;
 
-    static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(chunkOf(ANode)->doc); }
+    static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(blockOf(ANode)->doc); }
 
     void* allocate(std::size_t ASize, std::size_t AAlign)
     {
         std::uintptr_t p = alignUp(next, AAlign);
         if (p + ASize > end) {
-            addChunk();
+            nextBlock();
             p = alignUp(next, AAlign);
         }
         next = p + ASize;
         return reinterpret_cast<void*>(p);
     }
 
-    void addChunk()
+    // The next block of the newest chunk, or a new chunk about as large as
+    // the document so far.
+    void nextBlock()
     {
-        auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
-        link(chunk);
-        next = bitsOf(chunk + 1);
+        if (end == chunkEnd) {
+            const std::size_t size = std::min(blocks, kMaxChunkBlocks) * kBlockSize;
+            link(static_cast<TBlockHead*>(::operator new(size, kBlockAlign)), size);
+        } else {
+            startBlock(reinterpret_cast<TBlockHead*>(end));
+        }
     }
 
-    void link(TChunkHead* AChunk) noexcept
+    void link(TBlockHead* AChunk, std::size_t ASize) noexcept
     {
-        AChunk->doc = this;
+        startBlock(AChunk);
         AChunk->older = chunks;
         chunks = AChunk;
-        end = bitsOf(AChunk) + kChunkSize;
+        chunkEnd = bitsOf(AChunk) + ASize;
+    }
+
+    void startBlock(TBlockHead* ABlock) noexcept
+    {
+        ABlock->doc = this;
+        next = bitsOf(ABlock + 1);
+        end = bitsOf(ABlock) + kBlockSize;
+        ++blocks;
     }
 
     void keep(std::uintptr_t AEntry)
@@ -111,13 +132,15 @@ struct TNodeArena::TDocument : TNodeArena::TCursor {
             }
     }
 
-    // The document lies in its oldest chunk, which goes last.
+    // Oldest first: each chunk then joins the free room of the ones before
+    // it, and the heap is given back to the system once, with the newest,
+    // instead of once a chunk. The document lies in the oldest chunk and is
+    // not touched after.
     void freeChunks() noexcept
     {
-        TChunkHead* chunk = chunks;
-        while (chunk != nullptr) {
-            TChunkHead* older = chunk->older;
-            ::operator delete(chunk, kChunkAlign);
+        for (TBlockHead* chunk = chunks; chunk != nullptr;) {
+            TBlockHead* older = chunk->older;
+            ::operator delete(chunk, kBlockAlign);
             chunk = older;
         }
     }
@@ -143,9 +166,9 @@ void* TNodeArena::takeSlow(std::size_t ASize, std::size_t AAlign)
 TNodeArena::TDocument& TNodeArena::document()
 {
     if (Fdoc == nullptr) {
-        auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
+        auto* chunk = static_cast<TBlockHead*>(::operator new(kBlockSize, kBlockAlign));
         auto* doc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
-        doc->link(chunk);
+        doc->link(chunk, kBlockSize);
         doc->next = alignUp(bitsOf(doc + 1), 16);
         Fdoc = doc;
     }
