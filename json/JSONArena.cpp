@@ -24,8 +24,10 @@ struct alignas(16) TBlockHead {
 };
 
 // What to destroy when a document is freed whole. The two low bits of an
-// entry tell its kind: a std::u16string, a TBalTree or heap room.
-enum TCleanupKind : std::uintptr_t { ckString = 0, ckIndex = 1, ckHeapRoom = 2, ckMask = 3 };
+// entry tell its kind: a std::u16string of a node, a TBalTree, heap room, or
+// a std::u16string that nodes share (destroyed with the document however
+// it is freed).
+enum TCleanupKind : std::uintptr_t { ckString = 0, ckIndex = 1, ckHeapRoom = 2, ckShared = 3, ckMask = 3 };
 
 struct TCleanups {
     static constexpr std::size_t kEntries = 62;
@@ -112,14 +114,20 @@ struct TNodeArena::TDocument : TNodeArena::TCursor {
         cleanups->entries[cleanups->count++] = AEntry;
     }
 
-    void destroyKept() noexcept
+    // Everything kept, or (AonlyShared) the shared strings, which no node
+    // destroys.
+    void destroyKept(bool AonlyShared) noexcept
     {
         for (TCleanups* block = cleanups; block != nullptr; block = block->older)
             for (std::size_t i = 0; i < block->count; ++i) {
                 const std::uintptr_t entry = block->entries[i];
                 void* object = reinterpret_cast<void*>(entry & ~std::uintptr_t{ckMask});
-                switch (entry & ckMask) {
+                const std::uintptr_t kind = entry & ckMask;
+                if (AonlyShared && kind != ckShared)
+                    continue;
+                switch (kind) {
                 case ckString:
+                case ckShared:
                     std::destroy_at(static_cast<std::u16string*>(object));
                     break;
                 case ckIndex:
@@ -147,8 +155,10 @@ struct TNodeArena::TDocument : TNodeArena::TCursor {
 
     void drop() noexcept
     {
-        if (--live == 0)
-            freeChunks();
+        if (--live != 0)
+            return;
+        destroyKept(true);
+        freeChunks();
     }
 };
 
@@ -180,6 +190,11 @@ void TNodeArena::keepString(std::u16string* AText)
     document().keep(bitsOf(AText) | ckString);
 }
 
+void TNodeArena::keepShared(std::u16string* AText)
+{
+    document().keep(bitsOf(AText) | ckShared);
+}
+
 void TNodeArena::keepHeapRoom(void* ARoom)
 {
     document().keep(bitsOf(ARoom) | ckHeapRoom);
@@ -201,7 +216,7 @@ bool TNodeArena::freeWhole(const void* ANode) noexcept
     TDocument* doc = TDocument::of(ANode);
     if (doc->root != ANode || doc->altered)
         return false;
-    doc->destroyKept();
+    doc->destroyKept(false);
     doc->freeChunks();
     return true;
 }

@@ -44,6 +44,9 @@ public:
     void* allocateRoom(std::size_t ASize) { return take(ASize, alignof(void*)); }
     // AText lies on the heap: destroy it when the document is freed whole.
     void keepString(std::u16string* AText);
+    // AText, in the document's room, is shared by nodes and lies on the
+    // heap: destroy it when the document is freed, whole or node by node.
+    void keepShared(std::u16string* AText);
     // ARoom, from ::operator new, is freed with the document when freed whole.
     void keepHeapRoom(void* ARoom);
     void setRoot(const void* ARoot) noexcept;

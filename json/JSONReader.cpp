@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -56,20 +57,29 @@ private:
     }
 
     std::unique_ptr<TJSONbase> readNumber();
-    bool readString(std::u16string& Aout);
+    // The content of the quoted string at Fpos, moving past it: a view of
+    // the text itself when the content holds no escape, else of Adecoded,
+    // where the escapes are decoded. Nothing when the string is bad.
+    std::optional<std::u16string_view> readString(std::u16string& Adecoded);
     bool decodeEscapes(const char16_t* Abegin, const char16_t* Aclose, std::u16string& Aout);
+    // The document's string for a member name, made on its first use.
+    const std::u16string* sharedName(std::u16string_view Aname);
     std::unique_ptr<TJSONbase> readMember();
     std::unique_ptr<TJSONbase> readList();
     std::unique_ptr<TJSONbase> readObject();
     // Moves the elements read since position Afirst into AList, which is
     // allocated once at its exact size.
     void takeElements(TChildList<TJSONbase>& AList, std::size_t Afirst);
-    // A string whose text lies on the heap is destroyed with the document.
-    void keepIfOnHeap(std::u16string& AText)
+    static bool onHeap(const std::u16string& AText) noexcept
     {
         const auto* text = reinterpret_cast<const char*>(AText.data());
         const auto* self = reinterpret_cast<const char*>(&AText);
-        if (text < self || text >= self + sizeof AText)
+        return text < self || text >= self + sizeof AText;
+    }
+    // A string whose text lies on the heap is destroyed with the document.
+    void keepIfOnHeap(std::u16string& AText)
+    {
+        if (onHeap(AText))
             Farena.keepString(&AText);
     }
 
@@ -79,6 +89,12 @@ private:
     TNodeArena Farena;
     // Elements of the open containers, waiting for their closing bracket.
     std::vector<std::unique_ptr<TJSONbase>> Fpending;
+    // The names made so far, by a hash of their text. A name whose slot
+    // holds another is made anew and takes the slot: names repeat in runs.
+    static constexpr int kNameBits = 6;
+    static constexpr std::size_t kNameSlots = std::size_t{1} << kNameBits;
+    const std::u16string* Fnames[kNameSlots] = {};
+    std::u16string FdecodedName;
 };
 
 namespace {
@@ -167,8 +183,11 @@ std::unique_ptr<TJSONbase> TJSONReader::readValue()
     case u'"': {
         // Read straight into the node: no string is moved or copied after.
         auto node = make<TJSONstring>();
-        if (!readString(node->FValue))
+        const std::optional<std::u16string_view> text = readString(node->FValue);
+        if (!text)
             return nullptr;
+        if (text->data() != node->FValue.data())
+            node->FValue.assign(*text);
         keepIfOnHeap(node->FValue);
         return node;
     }
@@ -189,22 +208,44 @@ std::unique_ptr<TJSONbase> TJSONReader::readNumber()
     return make<TJSONnumber>(value);
 }
 
-// A quoted string: the closing quotation mark is the first one not taken by
-// a backslash. Content without a backslash is taken over in one piece.
-bool TJSONReader::readString(std::u16string& Aout)
+// The closing quotation mark is the first one not taken by a backslash.
+std::optional<std::u16string_view> TJSONReader::readString(std::u16string& Adecoded)
 {
     const char16_t* begin = Fpos + 1;
     const char16_t* stop = findQuoteOrBackslash(begin, Fend);
     if (stop != Fend && *stop == u'"') {
-        Aout.assign(begin, stop);
         Fpos = stop + 1;
-        return true;
+        return std::u16string_view(begin, static_cast<std::size_t>(stop - begin));
     }
     const char16_t* close = findClose(stop, Fend);
-    if (close == nullptr || !decodeEscapes(begin, close, Aout))
-        return false;
+    if (close == nullptr || !decodeEscapes(begin, close, Adecoded))
+        return std::nullopt;
     Fpos = close + 1;
-    return true;
+    return std::u16string_view(Adecoded);
+}
+
+const std::u16string* TJSONReader::sharedName(std::u16string_view Aname)
+{
+    // The length and three of the characters tell the names of a document
+    // apart well enough, at a fraction of the cost of hashing them all.
+    const std::size_t n = Aname.size();
+    const std::uint64_t key = n == 0 ? 0
+                                     : n ^ std::uint64_t{Aname[0]} << 16 ^ std::uint64_t{Aname[n / 2]} << 32 ^
+                                           std::uint64_t{Aname[n - 1]} << 48;
+    const std::u16string*& slot = Fnames[(key * 0x9E3779B97F4A7C15u) >> (64 - kNameBits)];
+    if (slot != nullptr && *slot == Aname)
+        return slot;
+    auto* name = std::construct_at(static_cast<std::u16string*>(Farena.allocateRoom(sizeof(std::u16string))), Aname);
+    if (onHeap(*name)) {
+        try {
+            Farena.keepShared(name);
+        } catch (...) {
+            std::destroy_at(name);
+            throw;
+        }
+    }
+    slot = name;
+    return name;
 }
 
 // Decodes the content between the quotation marks. An escape the table does
@@ -323,17 +364,20 @@ std::unique_ptr<TJSONbase> TJSONReader::readMember()
 {
     if (!at(u'"'))
         return nullptr;
-    auto member = make<TJSONobjectmethod>();
-    if (!readString(member->FName))
+    const std::optional<std::u16string_view> name = readString(FdecodedName);
+    if (!name)
         return nullptr;
-    keepIfOnHeap(member->FName);
+    const std::u16string* shared = sharedName(*name);
     skipWhitespace();
     if (!at(u':'))
         return nullptr;
     ++Fpos;
-    member->FValue = readValue();
-    if (!member->FValue)
+    std::unique_ptr<TJSONbase> value = readValue();
+    if (!value)
         return nullptr;
+    auto member = make<TJSONobjectmethod>();
+    member->FName = shared;
+    member->FValue = std::move(value);
     return member;
 }
 

@@ -380,10 +380,27 @@ std::u16string TJSONnull::SelfTypeName() const
 
 // ---- TJSONobjectmethod
 
+TJSONobjectmethod::TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj)
+    : TJSONbase(TShape::Member), FOwnName(true), FValue(std::move(aobj)), FName(new std::u16string(std::move(aname)))
+{
+}
+
 TJSONobjectmethod::~TJSONobjectmethod()
 {
+    if (FOwnName)
+        delete FName;
     TOwned pending;
     freeTree(std::move(FValue), pending);
+}
+
+void TJSONobjectmethod::setName(std::u16string AName)
+{
+    auto* own = new std::u16string(std::move(AName));
+    alter();
+    if (FOwnName)
+        delete FName;
+    FName = own;
+    FOwnName = true;
 }
 
 std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string aname,
@@ -632,7 +649,7 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
     const TJSONbase* child = fList[static_cast<std::size_t>(idx)].get();
     if (child == nullptr || child->FShape != TShape::Member)
         return nullptr;
-    return &static_cast<const TJSONobjectmethod*>(child)->FName;
+    return static_cast<const TJSONobjectmethod*>(child)->FName;
 }
 
 std::int32_t TJSONobject::IndexOfName(std::u16string_view aname) const
