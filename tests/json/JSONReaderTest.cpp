@@ -110,6 +110,9 @@ TEST(JSONReader, Table)
         {u"{\"n\\/m\":\"v\"}", u"{\"n\\/m\":\"v\"}"},
         // repeated names are kept
         {u"{\"receipt\":\"1\",\"receipt\":\"2\"}", u"{\"receipt\":\"1\",\"receipt\":\"2\"}"},
+        // names that share first, middle and last character and length stay apart
+        {u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"a\\u0059bc\":4}]", u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"aYbc\":4}]"},
+        {u"[{\"a long member name\":1},{\"a long member name\":[}]", u"none"},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
