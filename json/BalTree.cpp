@@ -12,13 +12,12 @@ int compareNames(std::u16string_view Aa, std::u16string_view Ab) noexcept
 // The sentinel below the leaves: level 0, its children point to itself.
 // Nothing ever writes to it (rebalancing never moves a node of level 0), so
 // every tree shares this one, and an index costs no node while it is empty.
-// Constant-initialised, so that a tree built during static initialisation
+// Made on first use, so that a tree built during static initialisation
 // finds it ready whatever the order of initialisation.
-constinit TBalNode gSentinel{&gSentinel, &gSentinel, 0, 0, {}};
-
 PBalNode sentinel() noexcept
 {
-    return &gSentinel;
+    static TBalNode node{&node, &node, 0, 0, {}};
+    return &node;
 }
 
 }  // namespace

@@ -393,6 +393,12 @@ TJSONobjectmethod::~TJSONobjectmethod()
     freeTree(std::move(FValue), pending);
 }
 
+const std::u16string& TJSONobjectmethod::noName() noexcept
+{
+    static const std::u16string none;
+    return none;
+}
+
 void TJSONobjectmethod::setName(std::u16string AName)
 {
     auto* own = new std::u16string(std::move(AName));
@@ -649,7 +655,7 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
     const TJSONbase* child = fList[static_cast<std::size_t>(idx)].get();
     if (child == nullptr || child->FShape != TShape::Member)
         return nullptr;
-    return static_cast<const TJSONobjectmethod*>(child)->FName;
+    return &static_cast<const TJSONobjectmethod*>(child)->Name();
 }
 
 std::int32_t TJSONobject::IndexOfName(std::u16string_view aname) const

@@ -200,7 +200,7 @@ public:
                                                        std::unique_ptr<TJSONbase> aobj);
 
     TJSONbase* ObjValue() const noexcept { return FValue.get(); }
-    const std::u16string& Name() const noexcept { return *FName; }
+    const std::u16string& Name() const noexcept { return FName != nullptr ? *FName : noName(); }
     void setName(std::u16string AName);
 
 protected:
@@ -210,13 +210,13 @@ private:
     friend class TJSONbase;
     friend class TJSONobject;
     friend class ecr17::detail::TJSONReader;
-    static constexpr std::u16string kNoName{};
-    // The name is the member's own, on the heap, or (a member the reader
-    // made) text that the members of its document share: the members of a
-    // document mostly repeat a few names.
+    static const std::u16string& noName() noexcept;
+    // The name (none when null) is the member's own, on the heap, or (a
+    // member the reader made) text that the members of its document share:
+    // the members of a document mostly repeat a few names.
     bool FOwnName = false;
     std::unique_ptr<TJSONbase> FValue;
-    const std::u16string* FName = &kNoName;
+    const std::u16string* FName = nullptr;
 };
 
 // Common base of arrays and objects: an ordered list of owned children.
