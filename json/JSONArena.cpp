@@ -1,6 +1,5 @@
 #include "JSONArena.h"
 
-#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -10,17 +9,12 @@ namespace ecr17::detail {
 
 namespace {
 
-constexpr std::size_t kBlockSize = TNodeArena::kBlockSize;
-constexpr std::align_val_t kBlockAlign{kBlockSize};
-// A large document takes its room in chunks of up to this many blocks: far
-// fewer allocations, and still below the size that malloc maps on its own.
-constexpr std::size_t kMaxChunkBlocks = 4;
+constexpr std::align_val_t kChunkAlign{TNodeArena::kChunkSize};
 
-// The start of every block. Only the first block of a chunk links it to
-// the older chunks.
-struct alignas(16) TBlockHead {
+// The start of every chunk.
+struct alignas(16) TChunkHead {
     void* doc;          // the TDocument
-    TBlockHead* older;  // first blocks of the document's chunks, newest first
+    TChunkHead* older;  // chunks of the document, newest first
 };
 
 // What to destroy when a document is freed whole. The two low bits of an
@@ -46,61 +40,46 @@ std::uintptr_t alignUp(std::uintptr_t Abits, std::size_t AAlign) noexcept
     return (Abits + AAlign - 1) & ~static_cast<std::uintptr_t>(AAlign - 1);
 }
 
-TBlockHead* blockOf(const void* ANode) noexcept
+TChunkHead* chunkOf(const void* ANode) noexcept
 {
-    return reinterpret_cast<TBlockHead*>(bitsOf(ANode) & ~static_cast<std::uintptr_t>(kBlockSize - 1));
+    return reinterpret_cast<TChunkHead*>(bitsOf(ANode) & ~static_cast<std::uintptr_t>(TNodeArena::kChunkSize - 1));
 }
 
 }  // namespace
 
-// Lives in the document's first block, right after its head.
+// Lives in the document's first chunk, right after its head.
 struct TNodeArena::TDocument : TNodeArena::TCursor {
     bool altered = false;
     const void* root = nullptr;
-    TBlockHead* chunks = nullptr;
-    std::uintptr_t chunkEnd = 0;  // end of the newest chunk
-    std::size_t blocks = 0;       // blocks taken so far
+    TChunkHead* chunks = nullptr;
     TCleanups* cleanups = nullptr;
 
-    static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(blockOf(ANode)->doc); }
+    static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(chunkOf(ANode)->doc); }
 
     void* allocate(std::size_t ASize, std::size_t AAlign)
     {
         std::uintptr_t p = alignUp(next, AAlign);
         if (p + ASize > end) {
-            nextBlock();
+            addChunk();
             p = alignUp(next, AAlign);
         }
         next = p + ASize;
         return reinterpret_cast<void*>(p);
     }
 
-    // The next block of the newest chunk, or a new chunk about as large as
-    // the document so far.
-    void nextBlock()
+    void addChunk()
     {
-        if (end == chunkEnd) {
-            const std::size_t size = std::min(blocks, kMaxChunkBlocks) * kBlockSize;
-            link(static_cast<TBlockHead*>(::operator new(size, kBlockAlign)), size);
-        } else {
-            startBlock(reinterpret_cast<TBlockHead*>(end));
-        }
+        auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
+        link(chunk);
+        next = bitsOf(chunk + 1);
     }
 
-    void link(TBlockHead* AChunk, std::size_t ASize) noexcept
+    void link(TChunkHead* AChunk) noexcept
     {
-        startBlock(AChunk);
+        AChunk->doc = this;
         AChunk->older = chunks;
         chunks = AChunk;
-        chunkEnd = bitsOf(AChunk) + ASize;
-    }
-
-    void startBlock(TBlockHead* ABlock) noexcept
-    {
-        ABlock->doc = this;
-        next = bitsOf(ABlock + 1);
-        end = bitsOf(ABlock) + kBlockSize;
-        ++blocks;
+        end = bitsOf(AChunk) + kChunkSize;
     }
 
     void keep(std::uintptr_t AEntry)
@@ -140,15 +119,13 @@ struct TNodeArena::TDocument : TNodeArena::TCursor {
             }
     }
 
-    // Oldest first: each chunk then joins the free room of the ones before
-    // it, and the heap is given back to the system once, with the newest,
-    // instead of once a chunk. The document lies in the oldest chunk and is
-    // not touched after.
+    // The document lies in its oldest chunk, which goes last.
     void freeChunks() noexcept
     {
-        for (TBlockHead* chunk = chunks; chunk != nullptr;) {
-            TBlockHead* older = chunk->older;
-            ::operator delete(chunk, kBlockAlign);
+        TChunkHead* chunk = chunks;
+        while (chunk != nullptr) {
+            TChunkHead* older = chunk->older;
+            ::operator delete(chunk, kChunkAlign);
             chunk = older;
         }
     }
@@ -176,9 +153,9 @@ void* TNodeArena::takeSlow(std::size_t ASize, std::size_t AAlign)
 TNodeArena::TDocument& TNodeArena::document()
 {
     if (Fdoc == nullptr) {
-        auto* chunk = static_cast<TBlockHead*>(::operator new(kBlockSize, kBlockAlign));
+        auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
         auto* doc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
-        doc->link(chunk, kBlockSize);
+        doc->link(chunk);
         doc->next = alignUp(bitsOf(doc + 1), 16);
         Fdoc = doc;
     }

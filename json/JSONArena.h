@@ -1,11 +1,10 @@
 // TNodeArena: the room of the nodes of one parsed document.
 //
-// Nodes are carved one after the other out of blocks of kBlockSize bytes,
-// each aligned to its own size and starting with a head, so that a node
-// finds its block, and through it its document, by masking its address.
-// The blocks come in chunks that grow with the document. The document
-// counts its live nodes and gives every chunk back with the last one,
-// whichever order the nodes are freed in and whoever owns them by then.
+// Nodes are carved one after the other out of chunks of kChunkSize bytes,
+// each aligned to its own size, so that a node finds its chunk, and through
+// it its document, by masking its address. The document counts its live
+// nodes and gives every chunk back with the last one, whichever order the
+// nodes are freed in and whoever owns them by then.
 //
 // A document that nothing changed since it was read is freed whole when its
 // root is freed: the strings whose text lies on the heap, listed as they
@@ -61,16 +60,17 @@ public:
     // an object's name index was built: destroy it when freed whole.
     static void keepIndex(const void* ANode, TBalTree* AIndex);
 
-    // 16 KiB: a small document leaves little unused.
-    static constexpr std::size_t kBlockSize = 16384;
-    static constexpr std::size_t kMaxRoom = kBlockSize / 4;
+    // 16 KiB: a small document leaves little unused, a large one costs an
+    // aligned allocation every few hundred nodes.
+    static constexpr std::size_t kChunkSize = 16384;
+    static constexpr std::size_t kMaxRoom = kChunkSize / 4;
 
 private:
     // The part of a document that allocation touches, inline for the
     // reader's one-node-after-the-other use.
     struct TCursor {
         std::size_t live = 1;     // nodes alive, plus the reader's hold
-        std::uintptr_t next = 0;  // free room in the current block
+        std::uintptr_t next = 0;  // free room in the newest chunk
         std::uintptr_t end = 0;
     };
     struct TDocument;
@@ -86,7 +86,7 @@ private:
         }
         return takeSlow(ASize, AAlign);
     }
-    // A new block, and the document on first use.
+    // A new chunk, and the document on first use.
     void* takeSlow(std::size_t ASize, std::size_t AAlign);
     TDocument& document();
 

@@ -381,14 +381,17 @@ std::u16string TJSONnull::SelfTypeName() const
 // ---- TJSONobjectmethod
 
 TJSONobjectmethod::TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj)
-    : TJSONbase(TShape::Member), FOwnName(true), FValue(std::move(aobj)), FName(new std::u16string(std::move(aname)))
+    : TJSONbase(TShape::Member), FNameRoom(TNameRoom::Heap), FValue(std::move(aobj)),
+      FName(new std::u16string(std::move(aname)))
 {
 }
 
 TJSONobjectmethod::~TJSONobjectmethod()
 {
-    if (FOwnName)
+    if (FNameRoom == TNameRoom::Heap)
         delete FName;
+    else if (FNameRoom == TNameRoom::Beside)
+        std::destroy_at(FName);
     TOwned pending;
     freeTree(std::move(FValue), pending);
 }
@@ -401,18 +404,29 @@ const std::u16string& TJSONobjectmethod::noName() noexcept
 
 void TJSONobjectmethod::setName(std::u16string AName)
 {
-    auto* own = new std::u16string(std::move(AName));
+    if (FNameRoom == TNameRoom::Shared) {
+        FName = new std::u16string(std::move(AName));
+        FNameRoom = TNameRoom::Heap;
+    } else {
+        *const_cast<std::u16string*>(FName) = std::move(AName);
+    }
     alter();
-    if (FOwnName)
-        delete FName;
-    FName = own;
-    FOwnName = true;
 }
 
+// The member and its name in one allocation, side by side: a tree that is
+// built and then written finds each name next to its member. The room is
+// given back whole by operator delete, like that of any node.
 std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string aname,
                                                                std::unique_ptr<TJSONbase> aobj)
 {
-    return std::make_unique<TJSONobjectmethod>(std::move(aname), std::move(aobj));
+    static_assert(sizeof(TJSONobjectmethod) % alignof(std::u16string) == 0);
+    void* room = ::operator new(sizeof(TJSONobjectmethod) + sizeof(std::u16string));
+    auto* member = std::construct_at(static_cast<TJSONobjectmethod*>(room));
+    void* nameRoom = static_cast<char*>(room) + sizeof(TJSONobjectmethod);
+    member->FName = std::construct_at(static_cast<std::u16string*>(nameRoom), std::move(aname));
+    member->FNameRoom = TNameRoom::Beside;
+    member->FValue = std::move(aobj);
+    return std::unique_ptr<TJSONobjectmethod>(member);
 }
 
 void TJSONobjectmethod::releaseChildren(TOwned& Aout) noexcept

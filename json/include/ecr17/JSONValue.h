@@ -211,10 +211,11 @@ private:
     friend class TJSONobject;
     friend class ecr17::detail::TJSONReader;
     static const std::u16string& noName() noexcept;
-    // The name (none when null) is the member's own, on the heap, or (a
-    // member the reader made) text that the members of its document share:
-    // the members of a document mostly repeat a few names.
-    bool FOwnName = false;
+    // Where the name (none when null) lies: text that the members of a read
+    // document share (they mostly repeat a few names), the member's own on
+    // the heap, or its own right behind the member, in the same allocation.
+    enum class TNameRoom : std::uint8_t { Shared, Heap, Beside };
+    TNameRoom FNameRoom = TNameRoom::Shared;
     std::unique_ptr<TJSONbase> FValue;
     const std::u16string* FName = nullptr;
 };
