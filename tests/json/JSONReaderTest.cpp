@@ -110,8 +110,10 @@ TEST(JSONReader, Table)
         {u"{\"n\\/m\":\"v\"}", u"{\"n\\/m\":\"v\"}"},
         // repeated names are kept
         {u"{\"receipt\":\"1\",\"receipt\":\"2\"}", u"{\"receipt\":\"1\",\"receipt\":\"2\"}"},
-        // names that share first, middle and last character and length stay apart
+        // names alike in length or in their start stay apart, however written
         {u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"a\\u0059bc\":4}]", u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"aYbc\":4}]"},
+        {u"[{\"abcdX\":1,\"abcdY\":2,\"ab\":3,\"ab\\u0000\":4},{\"abcdY\":5,\"ab\\u0000\":6,\"ab\":7}]",
+         u"[{\"abcdX\":1,\"abcdY\":2,\"ab\":3,\"ab\\u0000\":4},{\"abcdY\":5,\"ab\\u0000\":6,\"ab\":7}]"},
         {u"[{\"a long member name\":1},{\"a long member name\":[}]", u"none"},
     };
     for (const ReaderCase& c : cases) {
