@@ -92,15 +92,19 @@ private:
     TNodeArena Farena;
     // Elements of the open containers, waiting for their closing bracket.
     std::vector<std::unique_ptr<TJSONbase>> Fpending;
-    // The names made so far, by a hash of their start. A name whose slot
-    // holds another is made anew and takes the slot: names repeat in runs.
+    // The names made so far, in an open-addressed table by a hash of their
+    // start. A document with more names than kMaxNames shares the first
+    // ones; the others are made for each member that bears them.
     struct TNameSlot {
         std::uint64_t head;  // the first four code units, zero beyond the end
         std::size_t size;
-        const std::u16string* name;
+        const std::u16string* name;  // null: the slot is free
     };
     static constexpr int kNameBits = 5;
-    TNameSlot Fnames[std::size_t{1} << kNameBits] = {};
+    static constexpr std::size_t kNameSlots = std::size_t{1} << kNameBits;
+    static constexpr std::size_t kMaxNames = kNameSlots * 3 / 4;
+    TNameSlot Fnames[kNameSlots] = {};
+    std::size_t FnameCount = 0;
     std::u16string FdecodedName;
 };
 
@@ -244,10 +248,14 @@ const std::u16string* TJSONReader::sharedName(std::u16string_view Aname, bool Ai
     } else {
         std::memcpy(&head, Aname.data(), std::min<std::size_t>(n, 4) * sizeof(char16_t));
     }
-    TNameSlot& slot = Fnames[((head ^ n) * 0x9E3779B97F4A7C15u) >> (64 - kNameBits)];
-    if (slot.name != nullptr && slot.head == head && slot.size == n &&
-        (n <= 4 || std::u16string_view(*slot.name).substr(4) == Aname.substr(4)))
-        return slot.name;
+    // The table is never full, so the search ends at a free slot.
+    std::size_t i = ((head ^ n) * 0x9E3779B97F4A7C15u) >> (64 - kNameBits);
+    for (; Fnames[i].name != nullptr; i = (i + 1) % kNameSlots) {
+        const TNameSlot& slot = Fnames[i];
+        if (slot.head == head && slot.size == n &&
+            (n <= 4 || std::u16string_view(*slot.name).substr(4) == Aname.substr(4)))
+            return slot.name;
+    }
     auto* name = std::construct_at(static_cast<std::u16string*>(Farena.allocateRoom(sizeof(std::u16string))), Aname);
     if (onHeap(*name)) {
         try {
@@ -257,7 +265,10 @@ const std::u16string* TJSONReader::sharedName(std::u16string_view Aname, bool Ai
             throw;
         }
     }
-    slot = {head, n, name};
+    if (FnameCount < kMaxNames) {
+        Fnames[i] = {head, n, name};
+        ++FnameCount;
+    }
     return name;
 }
 
