@@ -124,6 +124,27 @@ TEST(JSONReader, Table)
     }
 }
 
+// A document with more names than the reader shares, short and long, in
+// objects that repeat them: every member keeps its own name.
+TEST(JSONReader, ManyDistinctNamesEachKeptRight)
+{
+    std::u16string object = u"{";
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        object += u"\"" + std::u16string(i % 2 == 0 ? u"m" : u"a member name number ") +
+                  std::u16string(n.begin(), n.end()) + u"\":" + std::u16string(n.begin(), n.end()) + u",";
+    }
+    object.back() = u'}';
+    const std::u16string text = u"[" + object + u"," + object + u"]";
+    std::unique_ptr<TJSONbase> tree = TJSON::ParseText(text);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(TJSON::GenerateText(tree.get()), text);
+    auto* second = dynamic_cast<TJSONobject*>(tree->GetChild(1));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->IndexOfName(u"a member name number 59"), 59);
+    EXPECT_EQ(second->IndexOfName(u"m58"), 58);
+}
+
 TEST(JSONReader, ObjectsIndexTheirFirstMemberOfEachName)
 {
     auto tree = TJSON::ParseText(u"{\"receipt\":\"1\",\"x\":2,\"receipt\":\"2\"}");
