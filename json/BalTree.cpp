@@ -9,26 +9,24 @@ int compareNames(std::u16string_view Aa, std::u16string_view Ab) noexcept
     return Aa.compare(Ab);
 }
 
-// The sentinel that fbottom points to: level 0, its children point to
-// itself. Nothing ever writes to it (rebalancing never moves a node of
-// level 0), so every tree shares this one, and an index costs no node
-// while it is empty.
+// The sentinel below the leaves: level 0, its children point to itself.
+// Nothing ever writes to it (rebalancing never moves a node of level 0), so
+// every tree shares this one, and an index costs no node while it is empty.
 // Made on first use, so that a tree built during static initialisation
 // finds it ready whatever the order of initialisation.
-TBalNode& sentinel() noexcept
+PBalNode sentinel() noexcept
 {
     static TBalNode node{&node, &node, 0, 0, {}};
-    return node;
+    return &node;
 }
 
 }  // namespace
 
-TBalTree::TBalTree() noexcept
+TBalTree::TBalTree() noexcept : froot(sentinel()) {}
+
+const TBalNode* TBalTree::bottom() const noexcept
 {
-    fbottom = &sentinel();
-    froot = fbottom;
-    fdeleted = fbottom;
-    flast = fbottom;
+    return sentinel();
 }
 
 TBalTree::~TBalTree()
@@ -40,9 +38,10 @@ void TBalTree::Clear() noexcept
 {
     // Rotate left children up until the root has none, then free the root:
     // no recursion and no allocation, whatever the tree's shape.
+    const PBalNode sentry = sentinel();
     PBalNode t = froot;
-    while (t != fbottom) {
-        if (t->left != fbottom) {
+    while (t != sentry) {
+        if (t->left != sentry) {
             PBalNode l = t->left;
             t->left = l->right;
             l->right = t;
@@ -53,9 +52,7 @@ void TBalTree::Clear() noexcept
             t = next;
         }
     }
-    froot = fbottom;
-    fdeleted = fbottom;
-    flast = fbottom;
+    froot = sentry;
 }
 
 // The sentinel is the only node of level 0; rebalancing never moves it.
@@ -88,8 +85,9 @@ bool TBalTree::Insert(const std::u16string& ws, std::int32_t x)
 // Recursion depth is the tree height, at most about 2 log2(n).
 bool TBalTree::insertAt(PBalNode& At, const std::u16string& ws, std::int32_t x)
 {
-    if (At == fbottom) {
-        At = new TBalNode{fbottom, fbottom, 1, x, ws};
+    const PBalNode sentry = sentinel();
+    if (At == sentry) {
+        At = new TBalNode{sentry, sentry, 1, x, ws};
         return true;
     }
     const int c = compareNames(ws, At->nm);
@@ -103,8 +101,9 @@ bool TBalTree::insertAt(PBalNode& At, const std::u16string& ws, std::int32_t x)
 
 std::int32_t TBalTree::IndexOf(std::u16string_view ws) const noexcept
 {
+    const PBalNode sentry = sentinel();
     PBalNode t = froot;
-    while (t != fbottom) {
+    while (t != sentry) {
         const int c = compareNames(ws, t->nm);
         if (c == 0)
             return t->key;
@@ -115,37 +114,34 @@ std::int32_t TBalTree::IndexOf(std::u16string_view ws) const noexcept
 
 bool TBalTree::Delete(const std::u16string& ws)
 {
-    fdeleted = fbottom;
-    flast = fbottom;
-    const bool removed = deleteAt(froot, ws);
-    fdeleted = fbottom;
-    flast = fbottom;
-    return removed;
+    TDeletion deletion{sentinel(), sentinel()};
+    return deleteAt(froot, ws, deletion);
 }
 
 // Andersson's deletion: descend remembering the last node where the search
 // went right (the candidate) and the last node visited; the last node visited
 // takes the candidate's place and is unlinked.
-bool TBalTree::deleteAt(PBalNode& At, const std::u16string& ws)
+bool TBalTree::deleteAt(PBalNode& At, const std::u16string& ws, TDeletion& Ad)
 {
-    if (At == fbottom)
+    const PBalNode sentry = sentinel();
+    if (At == sentry)
         return false;
-    flast = At;
+    Ad.last = At;
     bool removed;
     if (compareNames(ws, At->nm) < 0) {
-        removed = deleteAt(At->left, ws);
+        removed = deleteAt(At->left, ws, Ad);
     } else {
-        fdeleted = At;
-        removed = deleteAt(At->right, ws);
+        Ad.deleted = At;
+        removed = deleteAt(At->right, ws, Ad);
     }
-    if (At == flast) {
-        if (fdeleted != fbottom && fdeleted->nm == ws) {
-            LowerKeysAbove(fdeleted->key);
-            if (fdeleted != At) {
-                fdeleted->key = At->key;
-                fdeleted->nm = std::move(At->nm);
+    if (At == Ad.last) {
+        if (Ad.deleted != sentry && Ad.deleted->nm == ws) {
+            LowerKeysAbove(Ad.deleted->key);
+            if (Ad.deleted != At) {
+                Ad.deleted->key = At->key;
+                Ad.deleted->nm = std::move(At->nm);
             }
-            fdeleted = fbottom;
+            Ad.deleted = sentry;
             PBalNode gone = At;
             At = At->right;
             delete gone;
@@ -174,7 +170,7 @@ void TBalTree::LowerKeysAbove(std::int32_t Akey) noexcept
 // Recursion depth is the tree height, which the balance keeps logarithmic.
 void TBalTree::lowerKeys(PBalNode At, std::int32_t Akey) noexcept
 {
-    while (At != fbottom) {
+    while (At != sentinel()) {
         if (At->key > Akey)
             --At->key;
         lowerKeys(At->left, Akey);

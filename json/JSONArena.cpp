@@ -18,8 +18,10 @@ struct alignas(16) TChunkHead {
 };
 
 // What to destroy when a document is freed whole. The two low bits of an
-// entry tell its kind: a std::u16string, a TBalTree or heap room.
-enum TCleanupKind : std::uintptr_t { ckString = 0, ckIndex = 1, ckHeapRoom = 2, ckMask = 3 };
+// entry tell its kind: a std::u16string of a node, a TBalTree, heap room, or
+// a std::u16string that nodes share (destroyed with the document however
+// it is freed).
+enum TCleanupKind : std::uintptr_t { ckString = 0, ckIndex = 1, ckHeapRoom = 2, ckShared = 3, ckMask = 3 };
 
 struct TCleanups {
     static constexpr std::size_t kEntries = 62;
@@ -46,13 +48,10 @@ TChunkHead* chunkOf(const void* ANode) noexcept
 }  // namespace
 
 // Lives in the document's first chunk, right after its head.
-struct TNodeArena::TDocument {
-    std::size_t live = 1;  // nodes alive, plus the reader's hold
+struct TNodeArena::TDocument : TNodeArena::TCursor {
     bool altered = false;
     const void* root = nullptr;
     TChunkHead* chunks = nullptr;
-    std::uintptr_t next = 0;  // free room in the newest chunk
-    std::uintptr_t end = 0;
     TCleanups* cleanups = nullptr;
 
     static TDocument* of(const void* ANode) noexcept { return static_cast<TDocument*>(chunkOf(ANode)->doc); }
@@ -94,14 +93,20 @@ struct TNodeArena::TDocument {
         cleanups->entries[cleanups->count++] = AEntry;
     }
 
-    void destroyKept() noexcept
+    // Everything kept, or (AonlyShared) the shared strings, which no node
+    // destroys.
+    void destroyKept(bool AonlyShared) noexcept
     {
         for (TCleanups* block = cleanups; block != nullptr; block = block->older)
             for (std::size_t i = 0; i < block->count; ++i) {
                 const std::uintptr_t entry = block->entries[i];
                 void* object = reinterpret_cast<void*>(entry & ~std::uintptr_t{ckMask});
-                switch (entry & ckMask) {
+                const std::uintptr_t kind = entry & ckMask;
+                if (AonlyShared && kind != ckShared)
+                    continue;
+                switch (kind) {
                 case ckString:
+                case ckShared:
                     std::destroy_at(static_cast<std::u16string*>(object));
                     break;
                 case ckIndex:
@@ -127,43 +132,44 @@ struct TNodeArena::TDocument {
 
     void drop() noexcept
     {
-        if (--live == 0)
-            freeChunks();
+        if (--live != 0)
+            return;
+        destroyKept(true);
+        freeChunks();
     }
 };
 
 TNodeArena::~TNodeArena()
 {
     if (Fdoc != nullptr)
-        Fdoc->drop();
+        document().drop();
 }
 
-void* TNodeArena::allocateNode(std::size_t ASize, std::size_t AAlign)
+void* TNodeArena::takeSlow(std::size_t ASize, std::size_t AAlign)
 {
-    void* p = document().allocate(ASize, AAlign);
-    ++Fdoc->live;
-    return p;
-}
-
-void* TNodeArena::allocateRoom(std::size_t ASize)
-{
-    return document().allocate(ASize, alignof(void*));
+    return document().allocate(ASize, AAlign);
 }
 
 TNodeArena::TDocument& TNodeArena::document()
 {
     if (Fdoc == nullptr) {
         auto* chunk = static_cast<TChunkHead*>(::operator new(kChunkSize, kChunkAlign));
-        Fdoc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
-        Fdoc->link(chunk);
-        Fdoc->next = alignUp(bitsOf(Fdoc + 1), 16);
+        auto* doc = std::construct_at(reinterpret_cast<TDocument*>(chunk + 1));
+        doc->link(chunk);
+        doc->next = alignUp(bitsOf(doc + 1), 16);
+        Fdoc = doc;
     }
-    return *Fdoc;
+    return *static_cast<TDocument*>(Fdoc);
 }
 
 void TNodeArena::keepString(std::u16string* AText)
 {
     document().keep(bitsOf(AText) | ckString);
+}
+
+void TNodeArena::keepShared(std::u16string* AText)
+{
+    document().keep(bitsOf(AText) | ckShared);
 }
 
 void TNodeArena::keepHeapRoom(void* ARoom)
@@ -174,7 +180,7 @@ void TNodeArena::keepHeapRoom(void* ARoom)
 void TNodeArena::setRoot(const void* ARoot) noexcept
 {
     if (Fdoc != nullptr)
-        Fdoc->root = ARoot;
+        document().root = ARoot;
 }
 
 void TNodeArena::release(const void* ANode) noexcept
@@ -187,7 +193,7 @@ bool TNodeArena::freeWhole(const void* ANode) noexcept
     TDocument* doc = TDocument::of(ANode);
     if (doc->root != ANode || doc->altered)
         return false;
-    doc->destroyKept();
+    doc->destroyKept(false);
     doc->freeChunks();
     return true;
 }

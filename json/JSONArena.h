@@ -33,11 +33,19 @@ public:
     TNodeArena& operator=(const TNodeArena&) = delete;
 
     // Room for one node (ASize bytes aligned to AAlign, at most 16).
-    void* allocateNode(std::size_t ASize, std::size_t AAlign);
+    void* allocateNode(std::size_t ASize, std::size_t AAlign)
+    {
+        void* p = take(ASize, AAlign);
+        ++Fdoc->live;
+        return p;
+    }
     // Room that lives as long as the document (at most kMaxRoom bytes).
-    void* allocateRoom(std::size_t ASize);
+    void* allocateRoom(std::size_t ASize) { return take(ASize, alignof(void*)); }
     // AText lies on the heap: destroy it when the document is freed whole.
     void keepString(std::u16string* AText);
+    // AText, in the document's room, is shared by nodes and lies on the
+    // heap: destroy it when the document is freed, whole or node by node.
+    void keepShared(std::u16string* AText);
     // ARoom, from ::operator new, is freed with the document when freed whole.
     void keepHeapRoom(void* ARoom);
     void setRoot(const void* ARoot) noexcept;
@@ -58,11 +66,31 @@ public:
     static constexpr std::size_t kMaxRoom = kChunkSize / 4;
 
 private:
+    // The part of a document that allocation touches, inline for the
+    // reader's one-node-after-the-other use.
+    struct TCursor {
+        std::size_t live = 1;     // nodes alive, plus the reader's hold
+        std::uintptr_t next = 0;  // free room in the newest chunk
+        std::uintptr_t end = 0;
+    };
     struct TDocument;
-    // The document, made with its first chunk on first use.
+
+    void* take(std::size_t ASize, std::size_t AAlign)
+    {
+        if (Fdoc != nullptr) {
+            const std::uintptr_t p = (Fdoc->next + AAlign - 1) & ~static_cast<std::uintptr_t>(AAlign - 1);
+            if (p + ASize <= Fdoc->end) {
+                Fdoc->next = p + ASize;
+                return reinterpret_cast<void*>(p);
+            }
+        }
+        return takeSlow(ASize, AAlign);
+    }
+    // A new chunk, and the document on first use.
+    void* takeSlow(std::size_t ASize, std::size_t AAlign);
     TDocument& document();
 
-    TDocument* Fdoc = nullptr;
+    TCursor* Fdoc = nullptr;
 };
 
 }  // namespace ecr17::detail

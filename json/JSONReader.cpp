@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -56,20 +58,31 @@ private:
     }
 
     std::unique_ptr<TJSONbase> readNumber();
-    bool readString(std::u16string& Aout);
+    // The content of the quoted string at Fpos, moving past it: a view of
+    // the text itself when the content holds no escape, else of Adecoded,
+    // where the escapes are decoded. Nothing when the string is bad.
+    std::optional<std::u16string_view> readString(std::u16string& Adecoded);
     bool decodeEscapes(const char16_t* Abegin, const char16_t* Aclose, std::u16string& Aout);
+    // The document's string for a member name, made on its first use.
+    // AinText: the name lies in the text, which goes on for at least four
+    // code units from its start.
+    const std::u16string* sharedName(std::u16string_view Aname, bool AinText);
     std::unique_ptr<TJSONbase> readMember();
     std::unique_ptr<TJSONbase> readList();
     std::unique_ptr<TJSONbase> readObject();
     // Moves the elements read since position Afirst into AList, which is
     // allocated once at its exact size.
     void takeElements(TChildList<TJSONbase>& AList, std::size_t Afirst);
-    // A string whose text lies on the heap is destroyed with the document.
-    void keepIfOnHeap(std::u16string& AText)
+    static bool onHeap(const std::u16string& AText) noexcept
     {
         const auto* text = reinterpret_cast<const char*>(AText.data());
         const auto* self = reinterpret_cast<const char*>(&AText);
-        if (text < self || text >= self + sizeof AText)
+        return text < self || text >= self + sizeof AText;
+    }
+    // A string whose text lies on the heap is destroyed with the document.
+    void keepIfOnHeap(std::u16string& AText)
+    {
+        if (onHeap(AText))
             Farena.keepString(&AText);
     }
 
@@ -79,6 +92,20 @@ private:
     TNodeArena Farena;
     // Elements of the open containers, waiting for their closing bracket.
     std::vector<std::unique_ptr<TJSONbase>> Fpending;
+    // The names made so far, in an open-addressed table by a hash of their
+    // start. A document with more names than kMaxNames shares the first
+    // ones; the others are made for each member that bears them.
+    struct TNameSlot {
+        std::uint64_t head;  // the first four code units, zero beyond the end
+        std::size_t size;
+        const std::u16string* name;  // null: the slot is free
+    };
+    static constexpr int kNameBits = 5;
+    static constexpr std::size_t kNameSlots = std::size_t{1} << kNameBits;
+    static constexpr std::size_t kMaxNames = kNameSlots * 3 / 4;
+    TNameSlot Fnames[kNameSlots] = {};
+    std::size_t FnameCount = 0;
+    std::u16string FdecodedName;
 };
 
 namespace {
@@ -165,10 +192,13 @@ std::unique_ptr<TJSONbase> TJSONReader::readValue()
         Fpos += 4;
         return make<TJSONnull>();
     case u'"': {
-        std::u16string s;
-        if (!readString(s))
+        // Read straight into the node: no string is moved or copied after.
+        auto node = make<TJSONstring>();
+        const std::optional<std::u16string_view> text = readString(node->FValue);
+        if (!text)
             return nullptr;
-        auto node = make<TJSONstring>(std::move(s));
+        if (text->data() != node->FValue.data())
+            node->FValue.assign(*text);
         keepIfOnHeap(node->FValue);
         return node;
     }
@@ -189,22 +219,57 @@ std::unique_ptr<TJSONbase> TJSONReader::readNumber()
     return make<TJSONnumber>(value);
 }
 
-// A quoted string: the closing quotation mark is the first one not taken by
-// a backslash. Content without a backslash is taken over in one piece.
-bool TJSONReader::readString(std::u16string& Aout)
+// The closing quotation mark is the first one not taken by a backslash.
+std::optional<std::u16string_view> TJSONReader::readString(std::u16string& Adecoded)
 {
     const char16_t* begin = Fpos + 1;
     const char16_t* stop = findQuoteOrBackslash(begin, Fend);
     if (stop != Fend && *stop == u'"') {
-        Aout.assign(begin, stop);
         Fpos = stop + 1;
-        return true;
+        return std::u16string_view(begin, static_cast<std::size_t>(stop - begin));
     }
     const char16_t* close = findClose(stop, Fend);
-    if (close == nullptr || !decodeEscapes(begin, close, Aout))
-        return false;
+    if (close == nullptr || !decodeEscapes(begin, close, Adecoded))
+        return std::nullopt;
     Fpos = close + 1;
-    return true;
+    return std::u16string_view(Adecoded);
+}
+
+// Most names are short: their first four code units, compared as one
+// number, mostly settle a lookup without a loop over the characters.
+const std::u16string* TJSONReader::sharedName(std::u16string_view Aname, bool AinText)
+{
+    const std::size_t n = Aname.size();
+    std::uint64_t head = 0;
+    if (std::endian::native == std::endian::little && AinText) {
+        std::memcpy(&head, Aname.data(), sizeof head);
+        if (n < 4)
+            head &= (std::uint64_t{1} << (16 * n)) - 1;
+    } else {
+        std::memcpy(&head, Aname.data(), std::min<std::size_t>(n, 4) * sizeof(char16_t));
+    }
+    // The table is never full, so the search ends at a free slot.
+    std::size_t i = ((head ^ n) * 0x9E3779B97F4A7C15u) >> (64 - kNameBits);
+    for (; Fnames[i].name != nullptr; i = (i + 1) % kNameSlots) {
+        const TNameSlot& slot = Fnames[i];
+        if (slot.head == head && slot.size == n &&
+            (n <= 4 || std::u16string_view(*slot.name).substr(4) == Aname.substr(4)))
+            return slot.name;
+    }
+    auto* name = std::construct_at(static_cast<std::u16string*>(Farena.allocateRoom(sizeof(std::u16string))), Aname);
+    if (onHeap(*name)) {
+        try {
+            Farena.keepShared(name);
+        } catch (...) {
+            std::destroy_at(name);
+            throw;
+        }
+    }
+    if (FnameCount < kMaxNames) {
+        Fnames[i] = {head, n, name};
+        ++FnameCount;
+    }
+    return name;
 }
 
 // Decodes the content between the quotation marks. An escape the table does
@@ -321,9 +386,13 @@ std::unique_ptr<TJSONbase> TJSONReader::readList()
 // A member: its name, a colon and its value; null when any is missing.
 std::unique_ptr<TJSONbase> TJSONReader::readMember()
 {
-    std::u16string name;
-    if (!at(u'"') || !readString(name))
+    if (!at(u'"'))
         return nullptr;
+    const std::optional<std::u16string_view> name = readString(FdecodedName);
+    if (!name)
+        return nullptr;
+    const bool inText = name->data() != FdecodedName.data() && Fend - name->data() >= 4;
+    const std::u16string* shared = sharedName(*name, inText);
     skipWhitespace();
     if (!at(u':'))
         return nullptr;
@@ -331,8 +400,9 @@ std::unique_ptr<TJSONbase> TJSONReader::readMember()
     std::unique_ptr<TJSONbase> value = readValue();
     if (!value)
         return nullptr;
-    auto member = make<TJSONobjectmethod>(std::move(name), std::move(value));
-    keepIfOnHeap(member->FName);
+    auto member = make<TJSONobjectmethod>();
+    member->FName = shared;
+    member->FValue = std::move(value);
     return member;
 }
 

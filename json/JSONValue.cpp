@@ -380,16 +380,53 @@ std::u16string TJSONnull::SelfTypeName() const
 
 // ---- TJSONobjectmethod
 
+TJSONobjectmethod::TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj)
+    : TJSONbase(TShape::Member), FNameRoom(TNameRoom::Heap), FValue(std::move(aobj)),
+      FName(new std::u16string(std::move(aname)))
+{
+}
+
 TJSONobjectmethod::~TJSONobjectmethod()
 {
+    if (FNameRoom == TNameRoom::Heap)
+        delete FName;
+    else if (FNameRoom == TNameRoom::Beside)
+        std::destroy_at(FName);
     TOwned pending;
     freeTree(std::move(FValue), pending);
 }
 
+const std::u16string& TJSONobjectmethod::noName() noexcept
+{
+    static const std::u16string none;
+    return none;
+}
+
+void TJSONobjectmethod::setName(std::u16string AName)
+{
+    if (FNameRoom == TNameRoom::Shared) {
+        FName = new std::u16string(std::move(AName));
+        FNameRoom = TNameRoom::Heap;
+    } else {
+        *const_cast<std::u16string*>(FName) = std::move(AName);
+    }
+    alter();
+}
+
+// The member and its name in one allocation, side by side: a tree that is
+// built and then written finds each name next to its member. The room is
+// given back whole by operator delete, like that of any node.
 std::unique_ptr<TJSONobjectmethod> TJSONobjectmethod::Generate(std::u16string aname,
                                                                std::unique_ptr<TJSONbase> aobj)
 {
-    return std::make_unique<TJSONobjectmethod>(std::move(aname), std::move(aobj));
+    static_assert(sizeof(TJSONobjectmethod) % alignof(std::u16string) == 0);
+    void* room = ::operator new(sizeof(TJSONobjectmethod) + sizeof(std::u16string));
+    auto* member = std::construct_at(static_cast<TJSONobjectmethod*>(room));
+    void* nameRoom = static_cast<char*>(room) + sizeof(TJSONobjectmethod);
+    member->FName = std::construct_at(static_cast<std::u16string*>(nameRoom), std::move(aname));
+    member->FNameRoom = TNameRoom::Beside;
+    member->FValue = std::move(aobj);
+    return std::unique_ptr<TJSONobjectmethod>(member);
 }
 
 void TJSONobjectmethod::releaseChildren(TOwned& Aout) noexcept
@@ -632,7 +669,7 @@ const std::u16string* TJSONobject::nameAt(std::int32_t idx) const noexcept
     const TJSONbase* child = fList[static_cast<std::size_t>(idx)].get();
     if (child == nullptr || child->FShape != TShape::Member)
         return nullptr;
-    return &static_cast<const TJSONobjectmethod*>(child)->FName;
+    return &static_cast<const TJSONobjectmethod*>(child)->Name();
 }
 
 std::int32_t TJSONobject::IndexOfName(std::u16string_view aname) const

@@ -110,6 +110,11 @@ TEST(JSONReader, Table)
         {u"{\"n\\/m\":\"v\"}", u"{\"n\\/m\":\"v\"}"},
         // repeated names are kept
         {u"{\"receipt\":\"1\",\"receipt\":\"2\"}", u"{\"receipt\":\"1\",\"receipt\":\"2\"}"},
+        // names alike in length or in their start stay apart, however written
+        {u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"a\\u0059bc\":4}]", u"[{\"aXbc\":1,\"aYbc\":2},{\"aXbc\":3,\"aYbc\":4}]"},
+        {u"[{\"abcdX\":1,\"abcdY\":2,\"ab\":3,\"ab\\u0000\":4},{\"abcdY\":5,\"ab\\u0000\":6,\"ab\":7}]",
+         u"[{\"abcdX\":1,\"abcdY\":2,\"ab\":3,\"ab\\u0000\":4},{\"abcdY\":5,\"ab\\u0000\":6,\"ab\":7}]"},
+        {u"[{\"a long member name\":1},{\"a long member name\":[}]", u"none"},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
@@ -117,6 +122,27 @@ TEST(JSONReader, Table)
             continue; // see kLongDoubleTextIsDouble
         EXPECT_EQ(readBack(c.text), c.result);
     }
+}
+
+// A document with more names than the reader shares, short and long, in
+// objects that repeat them: every member keeps its own name.
+TEST(JSONReader, ManyDistinctNamesEachKeptRight)
+{
+    std::u16string object = u"{";
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        object += u"\"" + std::u16string(i % 2 == 0 ? u"m" : u"a member name number ") +
+                  std::u16string(n.begin(), n.end()) + u"\":" + std::u16string(n.begin(), n.end()) + u",";
+    }
+    object.back() = u'}';
+    const std::u16string text = u"[" + object + u"," + object + u"]";
+    std::unique_ptr<TJSONbase> tree = TJSON::ParseText(text);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(TJSON::GenerateText(tree.get()), text);
+    auto* second = dynamic_cast<TJSONobject*>(tree->GetChild(1));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->IndexOfName(u"a member name number 59"), 59);
+    EXPECT_EQ(second->IndexOfName(u"m58"), 58);
 }
 
 TEST(JSONReader, ObjectsIndexTheirFirstMemberOfEachName)

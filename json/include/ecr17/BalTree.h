@@ -41,17 +41,21 @@ public:
 
     // Read-only view of the structure, for checks of the balance invariants.
     const TBalNode* root() const noexcept { return froot; }
-    const TBalNode* bottom() const noexcept { return fbottom; }
+    // The sentinel below the leaves, shared by every tree.
+    const TBalNode* bottom() const noexcept;
 
 private:
     static void skew(PBalNode& At) noexcept;
     static void split(PBalNode& At) noexcept;
     bool insertAt(PBalNode& At, const std::u16string& ws, std::int32_t x);
-    bool deleteAt(PBalNode& At, const std::u16string& ws);
+    // The state of one deletion's descent.
+    struct TDeletion {
+        PBalNode deleted;  // the last node where the search went right
+        PBalNode last;     // the last node visited
+    };
+    bool deleteAt(PBalNode& At, const std::u16string& ws, TDeletion& Ad);
     void lowerKeys(PBalNode At, std::int32_t Akey) noexcept;
 
-    PBalNode fdeleted;
-    PBalNode flast;
-    PBalNode fbottom;
+    // The root is all a tree keeps: an object's index costs one pointer.
     PBalNode froot;
 };

@@ -194,19 +194,14 @@ public:
 class TJSONobjectmethod : public TJSONbase {
 public:
     TJSONobjectmethod() noexcept : TJSONbase(TShape::Member) {}
-    TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj) noexcept
-        : TJSONbase(TShape::Member), FValue(std::move(aobj)), FName(std::move(aname)) {}
+    TJSONobjectmethod(std::u16string aname, std::unique_ptr<TJSONbase> aobj);
     ~TJSONobjectmethod() override;
     static std::unique_ptr<TJSONobjectmethod> Generate(std::u16string aname,
                                                        std::unique_ptr<TJSONbase> aobj);
 
     TJSONbase* ObjValue() const noexcept { return FValue.get(); }
-    const std::u16string& Name() const noexcept { return FName; }
-    void setName(std::u16string AName)
-    {
-        alter();
-        FName = std::move(AName);
-    }
+    const std::u16string& Name() const noexcept { return FName != nullptr ? *FName : noName(); }
+    void setName(std::u16string AName);
 
 protected:
     void releaseChildren(TOwned& Aout) noexcept override;
@@ -215,8 +210,14 @@ private:
     friend class TJSONbase;
     friend class TJSONobject;
     friend class ecr17::detail::TJSONReader;
+    static const std::u16string& noName() noexcept;
+    // Where the name (none when null) lies: text that the members of a read
+    // document share (they mostly repeat a few names), the member's own on
+    // the heap, or its own right behind the member, in the same allocation.
+    enum class TNameRoom : std::uint8_t { Shared, Heap, Beside };
+    TNameRoom FNameRoom = TNameRoom::Shared;
     std::unique_ptr<TJSONbase> FValue;
-    std::u16string FName;
+    const std::u16string* FName = nullptr;
 };
 
 // Common base of arrays and objects: an ordered list of owned children.
