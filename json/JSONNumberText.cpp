@@ -85,54 +85,95 @@ bool roundShortest(TDecimal& Ax, long AmaxError) noexcept
     return true;
 }
 
-}  // namespace
+// An x87 extended value's fields: the sign, a 15-bit biased exponent and a
+// 64-bit significand with an explicit leading bit. Read from the bytes, they
+// give integers and fixed-notation digits exactly by integer arithmetic,
+// without the x87 unit, whose loads stall on freshly stored values.
+constexpr bool kExtendedLayout = std::numeric_limits<long double>::digits == 64 &&
+                                 std::numeric_limits<long double>::max_exponent == 16384;
 
-std::size_t FormatNumber(long double AValue, char* AOut) noexcept
+__extension__ using TWide = unsigned __int128;
+
+constexpr std::uint64_t kDecimalPow10[19] = {1,
+                                             10,
+                                             100,
+                                             1000,
+                                             10000,
+                                             100000,
+                                             1000000,
+                                             10000000,
+                                             100000000,
+                                             1000000000,
+                                             10000000000,
+                                             100000000000,
+                                             1000000000000,
+                                             10000000000000,
+                                             100000000000000,
+                                             1000000000000000,
+                                             10000000000000000,
+                                             100000000000000000,
+                                             1000000000000000000};
+constexpr std::uint64_t kFixedLimit = kDecimalPow10[15];     // from here on, scientific
+constexpr std::uint64_t kFifteenDigits = kDecimalPow10[14];  // smallest 15-digit integer
+
+// A finite extended value as significand * 2^-fractionBits.
+struct TBinary {
+    bool negative;
+    std::uint64_t significand;
+    int fractionBits;
+};
+
+// The 15-digit rounding of Ab (not an integer, below 1e15) as digits
+// and decimal exponent, when its leading digit is at 1e-4 or above. The
+// value scaled by a power of ten is exact in 128 bits, so the rounding is
+// too. False (for exact ties as well) leaves the value to the general way.
+bool fixedDigits(const TBinary& Ab, TDecimal& Ax) noexcept
 {
-    // Most values are doubles; tested as doubles, they avoid the slow x87
-    // conversions of long double.
-    const double d = static_cast<double>(AValue);
-    const bool isDouble = static_cast<long double>(d) == AValue;
-
-    // Integers below 1e15 print all their digits: skip the float formatter.
-    if (isDouble && std::fabs(d) < 1e15) {
-        const auto i = static_cast<std::int64_t>(d);
-        if (static_cast<double>(i) == d && !(i == 0 && std::signbit(d)))
-            return static_cast<std::size_t>(std::to_chars(AOut, AOut + kMaxNumberText, i).ptr - AOut);
+    // Beyond 77 fraction bits the value is below 2^-14 < 1e-4; beyond 63
+    // there is no integer part.
+    if (Ab.fractionBits > 77)
+        return false;
+    const std::uint64_t whole = Ab.fractionBits < 64 ? Ab.significand >> Ab.fractionBits : 0;
+    int exponent = -1;
+    while (exponent < 14 && whole >= kDecimalPow10[exponent + 1])
+        ++exponent;
+    const TWide unit = TWide{1} << Ab.fractionBits;
+    TWide scaled;
+    for (;;) {
+        scaled = TWide{Ab.significand} * kDecimalPow10[14 - exponent];
+        if ((scaled >> Ab.fractionBits) >= kFifteenDigits)
+            break;
+        if (--exponent < -4)
+            return false;
     }
-
-    // The 15 significant digits. The shortest round-trip digits are the
-    // fastest to get, and at most 15 of them are already the 15-digit
-    // rounding (an ulp is below a unit of the 15th digit); more are rounded
-    // here when that is safe, else the value is formatted exactly.
-    // Half an ulp of a double is at most 0.111 of a unit of the 15th digit
-    // (10^15 / 2^53), of a long double 0.000055 (10^15 / 2^64).
-    TDecimal x;
-    if (isDouble)
-        scientific(d, x, false);
-    else
-        scientific(AValue, x, false);
-    // Both hold for normal numbers only. A subnormal's ulp can exceed a unit
-    // of its 15th digit, so even a short digit string (5e-324) is not its
-    // 15-digit rounding: subnormals always take the exact way.
-    const bool normal = isDouble ? std::fabs(d) >= std::numeric_limits<double>::min()
-                                 : std::fabs(AValue) >= std::numeric_limits<long double>::min();
-    if (!normal || (x.n > 15 && !roundShortest(x, isDouble ? 112000 : 100))) {
-        if (isDouble)
-            scientific(d, x, true);
-        else
-            scientific(AValue, x, true);
+    std::uint64_t digits = static_cast<std::uint64_t>(scaled >> Ab.fractionBits);
+    const TWide rest = scaled & (unit - 1);
+    const TWide half = unit >> 1;
+    if (rest == half)
+        return false;
+    if (rest > half && ++digits == kFixedLimit) {  // 999... carried into a new leading digit
+        digits = kFifteenDigits;
+        if (++exponent == 15)
+            return false;
     }
-    while (x.n > 1 && x.digits[x.n - 1] == '0')
-        --x.n;
+    Ax.n = static_cast<int>(std::to_chars(Ax.digits, Ax.digits + sizeof Ax.digits, digits).ptr - Ax.digits);
+    Ax.exponent = exponent;
+    return true;
+}
+
+// Writes Ax in the general format, trailing zeros dropped: scientific
+// below 1e-4 and from 1e15 up, else fixed.
+std::size_t writeDecimal(TDecimal& Ax, char* AOut) noexcept
+{
+    while (Ax.n > 1 && Ax.digits[Ax.n - 1] == '0')
+        --Ax.n;
 
     char* o = AOut;
-    if (x.negative)
+    if (Ax.negative)
         *o++ = '-';
-    const char* digits = x.digits;
-    const int n = x.n;
-    const int exponent = x.exponent;
-    // General format: scientific below 1e-4 and from 1e15 up, else fixed.
+    const char* digits = Ax.digits;
+    const int n = Ax.n;
+    const int exponent = Ax.exponent;
     if (exponent < -4 || exponent >= 15) {
         *o++ = digits[0];
         if (n > 1) {
@@ -157,6 +198,66 @@ std::size_t FormatNumber(long double AValue, char* AOut) noexcept
         o = std::copy(digits, digits + n, o);
     }
     return static_cast<std::size_t>(o - AOut);
+}
+
+}  // namespace
+
+std::size_t FormatNumber(const long double& AValue, char* AOut) noexcept
+{
+    TDecimal x;
+    if constexpr (kExtendedLayout) {
+        std::uint64_t significand;
+        std::uint16_t top;
+        std::memcpy(&significand, &AValue, sizeof significand);
+        std::memcpy(&top, reinterpret_cast<const char*>(&AValue) + sizeof significand, sizeof top);
+        const int biased = top & 0x7FFF;
+        if (biased == 0x7FFF)
+            return 0;
+        const TBinary b{(top >> 15) != 0, significand, 16383 + 63 - biased};
+        // Normal values have the leading bit set; zero has no bit at all.
+        const bool normal = (significand >> 63) != 0;
+        if ((normal || (significand == 0 && biased == 0)) && b.fractionBits > 0) {
+            const std::uint64_t whole = b.fractionBits < 64 ? significand >> b.fractionBits : 0;
+            const bool integer = significand == 0 || (b.fractionBits < 64 && whole << b.fractionBits == significand);
+            if (integer && whole < kFixedLimit) {
+                // Integers below 1e15 print all their digits.
+                char* o = AOut;
+                if (b.negative)
+                    *o++ = '-';
+                return static_cast<std::size_t>(std::to_chars(o, AOut + kMaxNumberText, whole).ptr - AOut);
+            }
+            x.negative = b.negative;
+            if (!integer && whole < kFixedLimit && fixedDigits(b, x))
+                return writeDecimal(x, AOut);
+        }
+    } else if (!std::isfinite(AValue)) {
+        return 0;
+    }
+
+    // The 15 significant digits. The shortest round-trip digits are the
+    // fastest to get, and at most 15 of them are already the 15-digit
+    // rounding (an ulp is below a unit of the 15th digit); more are rounded
+    // here when that is safe, else the value is formatted exactly.
+    // Half an ulp of a double is at most 0.111 of a unit of the 15th digit
+    // (10^15 / 2^53), of a long double 0.000055 (10^15 / 2^64).
+    const double d = static_cast<double>(AValue);
+    const bool isDouble = static_cast<long double>(d) == AValue;
+    if (isDouble)
+        scientific(d, x, false);
+    else
+        scientific(AValue, x, false);
+    // Both hold for normal numbers only. A subnormal's ulp can exceed a unit
+    // of its 15th digit, so even a short digit string (5e-324) is not its
+    // 15-digit rounding: subnormals always take the exact way.
+    const bool normal = isDouble ? std::fabs(d) >= std::numeric_limits<double>::min()
+                                 : std::fabs(AValue) >= std::numeric_limits<long double>::min();
+    if (!normal || (x.n > 15 && !roundShortest(x, isDouble ? 112000 : 100))) {
+        if (isDouble)
+            scientific(d, x, true);
+        else
+            scientific(AValue, x, true);
+    }
+    return writeDecimal(x, AOut);
 }
 
 TScanResult ScanNumber(const char16_t*& APos, const char16_t* AEnd, long double& AValue)

@@ -10,10 +10,12 @@ namespace ecr17::detail {
 // Longest text FormatNumber writes, with room to spare.
 constexpr std::size_t kMaxNumberText = 40;
 
-// Writes a finite AValue with 15 significant digits: fixed notation for
-// ordinary magnitudes, "1e+20" / "1e-7" style beyond, trailing zeros
-// removed. Returns the length written to AOut (at least kMaxNumberText chars).
-std::size_t FormatNumber(long double AValue, char* AOut) noexcept;
+// Writes AValue with 15 significant digits: fixed notation for ordinary
+// magnitudes, "1e+20" / "1e-7" style beyond, trailing zeros removed.
+// Returns the length written to AOut (at least kMaxNumberText chars), 0 for
+// infinities and NaN, which have no number text. Taken by reference: the
+// value's bytes are read in memory, where they were just stored.
+std::size_t FormatNumber(const long double& AValue, char* AOut) noexcept;
 
 enum class TScanResult { NoMatch, OutOfRange, Ok };
 

@@ -1,4 +1,3 @@
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -80,7 +79,7 @@ private:
     }
 
     void writeString(const std::u16string& As);
-    void writeNumber(long double Av);
+    void writeNumber(const long double& Av);
     void writeValue(const TJSONbase* Av);
 
     static constexpr std::size_t kInitialCapacity = 1024;
@@ -117,15 +116,17 @@ void TJSONWriter::writeString(const std::u16string& As)
     Flen = static_cast<std::size_t>(out - Fbuf.get());
 }
 
-void TJSONWriter::writeNumber(long double Av)
+void TJSONWriter::writeNumber(const long double& Av)
 {
-    if (!std::isfinite(Av)) {
-        // No JSON text for these; null keeps the document readable.
+    char text[kMaxNumberText];
+    const std::size_t n = FormatNumber(Av, text);
+    if (n == 0) {
+        // Infinities and NaN have no JSON text; null keeps the document
+        // readable.
         putAscii("null", 4);
         return;
     }
-    char text[kMaxNumberText];
-    putAscii(text, FormatNumber(Av, text));
+    putAscii(text, n);
 }
 
 // Writes a scalar, a member's name and value, or a container's opening

@@ -176,6 +176,12 @@ TEST(JSONWriter, NumbersHaveFifteenCorrectlyRoundedDigits)
         values.push_back(std::strtod(tie.c_str(), nullptr));
         values.push_back(std::strtold(tie.c_str(), nullptr));
     }
+    // Where the notation switches and where rounding carries into a new
+    // leading digit, with the neighbours on both sides.
+    for (long double edge : {1e-4L, 9.999999999999995e-5L, 99999999999999.95L, 999999999999999.5L, 1e15L})
+        for (long double v : {std::nextafter(edge, 0.0L), edge, std::nextafter(edge, 1e16L)})
+            for (long double w : {v, static_cast<long double>(static_cast<double>(v)), -v})
+                values.push_back(w);
     for (long double v : values) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%.15Lg", v);
