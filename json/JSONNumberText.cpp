@@ -156,6 +156,10 @@ bool fixedDigits(const TBinary& Ab, TDecimal& Ax) noexcept
         if (++exponent == 15)
             return false;
     }
+    // Trailing zeros (14 at most) come off first, so fewer digits are written.
+    for (const std::uint64_t step : {kDecimalPow10[8], kDecimalPow10[4], kDecimalPow10[2], kDecimalPow10[1]})
+        if (digits % step == 0)
+            digits /= step;
     Ax.n = static_cast<int>(std::to_chars(Ax.digits, Ax.digits + sizeof Ax.digits, digits).ptr - Ax.digits);
     Ax.exponent = exponent;
     return true;
