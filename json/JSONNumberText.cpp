@@ -1,6 +1,7 @@
 #include "JSONNumberText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -94,25 +95,13 @@ constexpr bool kExtendedLayout = std::numeric_limits<long double>::digits == 64 
 
 __extension__ using TWide = unsigned __int128;
 
-constexpr std::uint64_t kDecimalPow10[19] = {1,
-                                             10,
-                                             100,
-                                             1000,
-                                             10000,
-                                             100000,
-                                             1000000,
-                                             10000000,
-                                             100000000,
-                                             1000000000,
-                                             10000000000,
-                                             100000000000,
-                                             1000000000000,
-                                             10000000000000,
-                                             100000000000000,
-                                             1000000000000000,
-                                             10000000000000000,
-                                             100000000000000000,
-                                             1000000000000000000};
+// 10^0 .. 10^18, the powers of ten in 64 bits.
+constexpr auto kDecimalPow10 = [] {
+    std::array<std::uint64_t, 19> powers{1};
+    for (std::size_t i = 1; i < powers.size(); ++i)
+        powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
 constexpr std::uint64_t kFixedLimit = kDecimalPow10[15];     // from here on, scientific
 constexpr std::uint64_t kFifteenDigits = kDecimalPow10[14];  // smallest 15-digit integer
 
