@@ -93,8 +93,6 @@ bool roundShortest(TDecimal& Ax, long AmaxError) noexcept
 constexpr bool kExtendedLayout = std::numeric_limits<long double>::digits == 64 &&
                                  std::numeric_limits<long double>::max_exponent == 16384;
 
-__extension__ using TWide = unsigned __int128;
-
 // 10^0 .. 10^18, the powers of ten in 64 bits.
 constexpr auto kDecimalPow10 = [] {
     std::array<std::uint64_t, 19> powers{1};
@@ -111,6 +109,9 @@ struct TBinary {
     std::uint64_t significand;
     int fractionBits;
 };
+
+#ifdef __SIZEOF_INT128__
+__extension__ using TWide = unsigned __int128;
 
 // The 15-digit rounding of Ab (not an integer, below 1e15) as digits
 // and decimal exponent, when its leading digit is at 1e-4 or above. The
@@ -153,6 +154,14 @@ bool fixedDigits(const TBinary& Ab, TDecimal& Ax) noexcept
     Ax.exponent = exponent;
     return true;
 }
+#else
+// Without 128-bit integers (32-bit targets) there is no exact scaling:
+// fractions take the general way.
+bool fixedDigits(const TBinary&, TDecimal&) noexcept
+{
+    return false;
+}
+#endif
 
 // Writes Ax in the general format, trailing zeros dropped: scientific
 // below 1e-4 and from 1e15 up, else fixed.
