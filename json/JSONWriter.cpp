@@ -15,14 +15,14 @@ struct TEscapeTable {
     {
         for (int c = 0; c < 0x20; ++c)
             code[c] = 'u';
-        code['\b'] = 'b';
-        code['\t'] = 't';
-        code['\n'] = 'n';
-        code['\f'] = 'f';
-        code['\r'] = 'r';
-        code['"'] = '"';
-        code['/'] = '/';
-        code['\\'] = '\\';
+        code[u'\b'] = 'b';
+        code[u'\t'] = 't';
+        code[u'\n'] = 'n';
+        code[u'\f'] = 'f';
+        code[u'\r'] = 'r';
+        code[u'"'] = '"';
+        code[u'/'] = '/';
+        code[u'\\'] = '\\';
     }
 };
 constexpr TEscapeTable kEscapes;
